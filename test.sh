@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test. With --asan the tests are built and run
+# under AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/.
+set -euo pipefail
+DN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$DN_ROOT/scripts/deps.sh"
+dn_ensure_packages
+
+dir="$DN_ROOT/build"
+args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ "${1:-}" = "--asan" ]; then
+    dir="$DN_ROOT/build-asan"
+    args=(-DCMAKE_BUILD_TYPE=Debug -DDN_SANITIZE=ON)
+    shift
+fi
+dn_build "$dir" "${args[@]}"
+cd "$dir"
+export QT_QPA_PLATFORM=offscreen
+ctest --output-on-failure -j"$(nproc)" "$@"
