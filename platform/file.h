@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace dn::platform {
+
+// Why a file operation failed. The data layer's error handler turns each kind into
+// its Italian message.
+enum class FileErrorKind {
+    NotFound,       // file or folder missing
+    AccessDenied,   // permissions, or a read-only file opened for writing
+    Sharing,        // opened elsewhere in a way that excludes this open
+    DiskFull,       // no space left on the device
+    WriteProtected, // read-only file system
+    Io,             // any other failure of the device or the call, short writes included
+};
+
+class FileError : public std::runtime_error {
+public:
+    FileError(FileErrorKind kind, std::string path, int sysError, const std::string& what);
+    FileErrorKind kind() const { return kind_; }
+    const std::string& path() const { return path_; }
+    int sysError() const { return sysError_; }
+
+private:
+    FileErrorKind kind_;
+    std::string path_;
+    int sysError_;
+};
+
+enum class LockKind { Shared, Exclusive };
+
+// An open file with positioned reads and writes and byte-range locks.
+//
+// Locks belong to this open, not to the process: two File objects on the same path
+// in one process conflict with each other, as two opens do on Windows. Closing the
+// file releases every lock it holds. Locks may lie past the end of the file (the
+// record-lock scheme uses offsets near 4 GB).
+class File {
+public:
+    File() = default;
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File();
+
+    // Opens an existing file. Throws FileError.
+    static File open(const std::string& path, bool writable);
+    // Creates a file, or truncates an existing one, for reading and writing. Throws FileError.
+    static File create(const std::string& path);
+
+    bool isOpen() const { return fd_ >= 0; }
+    const std::string& path() const { return path_; }
+    bool writable() const { return writable_; }
+
+    // Reads up to n bytes at offset; returns the count read, less than n only at the
+    // end of the file. Throws FileError on a device error.
+    size_t readAt(uint64_t offset, void* buf, size_t n) const;
+    // Writes all n bytes at offset or throws FileError (a short write is an Io error).
+    void writeAt(uint64_t offset, const void* buf, size_t n);
+    uint64_t size() const;
+    void truncate(uint64_t size);
+    // Forces written data to the device.
+    void flush();
+
+    // Takes a lock on [offset, offset + length) without waiting; false when another
+    // open holds a conflicting lock. A lock refused by the fault hooks also gives false.
+    bool tryLock(uint64_t offset, uint64_t length, LockKind kind);
+    void unlock(uint64_t offset, uint64_t length);
+
+    void close();
+
+private:
+    int fd_ = -1;
+    bool writable_ = false;
+    std::string path_;
+};
+
+// Hooks through which tests make file operations fail on purpose: a full disk, a
+// short write, a refused lock. Production code never sets them.
+struct FaultHooks {
+    // Called before each write. Return -1 to let the write proceed; otherwise the
+    // number of bytes (0..n) actually written before the write fails with `error`.
+    std::function<long long(const std::string& path, uint64_t offset, size_t n)> onWrite;
+    FileErrorKind error = FileErrorKind::DiskFull;
+    // Called before each lock attempt; true refuses the lock.
+    std::function<bool(const std::string& path, uint64_t offset, uint64_t length)> refuseLock;
+};
+void setFaultHooks(FaultHooks hooks);
+void clearFaultHooks();
+
+} // namespace dn::platform
