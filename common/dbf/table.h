@@ -1,0 +1,223 @@
+#pragma once
+
+#include "common/dbf/error.h"
+#include "common/dbf/memo.h"
+#include "common/dbf/structure.h"
+#include "common/util/date.h"
+#include "common/util/value.h"
+#include "platform/file.h"
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dn::dbf {
+
+class Table;
+
+// One change of a record's bytes, as observers see it. Both buffers are whole
+// records (deletion flag first), recordLength() bytes each.
+struct RecordChange {
+    uint32_t recno = 0;
+    std::string_view before; // the record as it is on disk before the change; empty for an append
+    std::string_view after;  // the record as it is written
+    bool appended() const { return before.empty(); }
+};
+
+// Told of every change that a Table makes to its records. The indexes of a work
+// area register one each, so that every open index stays current by its own
+// condition (a delete or recall is a change of byte 0).
+//
+// Calls come from the thread that writes, while the table holds the lock that the
+// write needs (the record or file lock of a shared table; for an append the file
+// lock). The buffers are valid only during the call.
+class TableObserver {
+public:
+    virtual ~TableObserver() = default;
+    // Before the bytes go to disk. Throwing cancels the write: nothing has changed
+    // on disk and the exception reaches the caller of the write.
+    virtual void beforeWrite(Table& table, const RecordChange& change) {
+        (void)table;
+        (void)change;
+    }
+    // After the bytes are on disk; for an append, after the header count includes
+    // the new record. An exception thrown here reaches the caller of the write;
+    // the record stays written.
+    virtual void afterWrite(Table& table, const RecordChange& change) = 0;
+    // After pack: record numbers have changed, whatever depends on them must be
+    // rebuilt.
+    virtual void afterPack(Table& table) { (void)table; }
+};
+
+struct OpenOptions {
+    bool shared = true;    // false: no other open of the file may exist while this one lasts
+    bool readOnly = false; // writes, appends and pack are refused
+};
+
+// A dBase table file with its memo file. See docs/store-format.md for the bytes on
+// disk and docs/locking.md for the lock convention.
+//
+// The table keeps one record buffer, the current record. put() and setDeleted()
+// change the buffer; the buffer reaches the file by write(), and also, as with every
+// dBase store, before the table moves to another record, unlocks or closes. Memo
+// texts are written to the memo file when they are put; the record then points at
+// them.
+//
+// Nothing that another process can change is kept between calls: the record count
+// and the memo file's free-block pointer are read from disk when they matter.
+//
+// Errors: platform::FileError for failures of the device (disk full, sharing
+// conflict on open, ...), CorruptFile for damaged files, TableError for calls that
+// break the rules below. Not thread-safe: one Table belongs to one thread.
+class Table {
+public:
+    Table() = default;
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+    ~Table();
+
+    // Creates the table file (".DBF" added when the name has no extension) and, when
+    // the structure has memo fields, its memo file (same name, ".DBT"). The file name
+    // is upper-cased; existing files are replaced. Returns the table file's path.
+    static std::string create(const std::string& path, const std::vector<FieldDef>& fields);
+    // The name as the store uses it: last component upper-cased, ".DBF" added when it
+    // has no extension.
+    static std::string tablePath(const std::string& path);
+
+    // Opens the table (closing any table open in this object). A shared open fails
+    // with FileError kind Sharing while another open holds the file exclusively, an
+    // exclusive open while any other open exists.
+    void open(const std::string& path, OpenOptions options = {});
+    // Writes a pending record change, releases every lock and closes both files.
+    void close();
+    bool isOpen() const { return file_.isOpen(); }
+
+    const std::string& path() const { return path_; }
+    // Empty when the table has no memo fields.
+    const std::string& memoPath() const { return memoPath_; }
+    bool shared() const { return options_.shared; }
+    bool readOnly() const { return options_.readOnly; }
+
+    const Structure& structure() const { return structure_; }
+    const std::vector<Field>& fields() const { return structure_.fields(); }
+    // Field number (0-based) of name, case-insensitive; -1 when there is none.
+    int fieldIndex(std::string_view name) const { return structure_.find(name); }
+
+    // The record count in the header, read from disk now.
+    uint32_t recordCount();
+    // The last-update date in the header, read from disk now.
+    Date lastUpdate();
+
+    // --- current record ---
+
+    // Makes record recno (1..recordCount()) current and reads it. A pending change
+    // of the previous record is written first. TableError when out of range.
+    void goTo(uint32_t recno);
+    // Reads the current record again from disk, dropping unwritten changes.
+    void reread();
+    // 0 when no record is current.
+    uint32_t recno() const { return recno_; }
+    // The current record's bytes (deletion flag first).
+    std::string_view record() const { return buffer_; }
+    bool deleted() const { return !buffer_.empty() && buffer_[0] == '*'; }
+    bool dirty() const { return dirty_; }
+
+    // Field values of the current record: C as its bytes (blank-padded), D as a Date,
+    // N as a number, L as a logical, M as the memo text read from the memo file now.
+    Value get(int field) const;
+    Value get(std::string_view name) const { return get(checkedIndex(name)); }
+    // The field's bytes in the record, without any conversion.
+    std::string_view raw(int field) const;
+
+    // Changes a field of the buffer: C takes text (blank-padded or cut to the width),
+    // D a Date, N a number (TableError when it does not fit the width), L a logical,
+    // M text (written to the memo file now; empty text clears the pointer).
+    void put(int field, const Value& value);
+    void put(std::string_view name, const Value& value) { put(checkedIndex(name), value); }
+    // Sets or clears the deletion flag of the buffer.
+    void setDeleted(bool deleted);
+
+    // Writes the buffer if it differs from what was read. REQUIRES (shared table):
+    // the record or the file is locked by this table. Observers are told before and
+    // after.
+    void write();
+    // write(), then the header's last-update date, then both files forced to disk.
+    void commit();
+
+    // Appends a blank record and makes it current. A shared table needs the file lock
+    // for it: when this table does not hold it, the append tries to take it and
+    // returns false (nothing changed) when another open holds any lock. On success
+    // the file lock is released and the new record is locked, as with every dBase
+    // store (the record lock is lost only if another process takes the file lock in
+    // the instant between, on systems that cannot narrow a lock in place).
+    bool append();
+
+    // --- locks (never wait; false when another open holds a conflicting lock) ---
+
+    // Locks one record and releases the other record locks of this table. True at
+    // once when the file lock is held.
+    bool lockRecord(uint32_t recno);
+    // Locks the whole file; the record locks of this table are released first.
+    bool lockFile();
+    void unlockRecord(uint32_t recno);
+    void unlockFile();
+    // Writes a pending change and releases every lock of this table.
+    void unlockAll();
+    bool isFileLocked() const { return fileLocked_; }
+    bool isRecordLocked(uint32_t recno) const;
+    const std::set<uint32_t>& lockedRecords() const { return lockedRecords_; }
+
+    // --- bulk reading ---
+
+    // Calls fn(recno, record bytes) for records first..last (clipped to the record
+    // count read at the start), reading in large blocks. The buffer is valid only
+    // during the call. Does not change the current record.
+    void scan(uint32_t first, uint32_t last,
+              const std::function<void(uint32_t, std::string_view)>& fn);
+    // Field values of any record buffer of this table (as get()).
+    Value valueOf(std::string_view record, int field) const;
+
+    // --- maintenance ---
+
+    // Removes the records marked deleted and rewrites the memo file with only the
+    // memos of the remaining records. REQUIRES: exclusive, not read-only. The files
+    // are replaced only once the new ones are complete on disk.
+    void pack();
+
+    // Observers are not owned; remove them before they die.
+    void addObserver(TableObserver* observer);
+    void removeObserver(TableObserver* observer);
+
+private:
+    int checkedIndex(std::string_view name) const;
+    void requireOpen() const;
+    void requireWritable() const;
+    void requireWriteLock(uint32_t recno) const;
+    std::string readRecord(uint32_t recno);
+    uint32_t readCount();
+    void writeHeaderDate();
+    void notifyBefore(const RecordChange& change);
+    void notifyAfter(const RecordChange& change);
+    void releaseRecordLocks();
+    void takeOpenLock();
+
+    platform::File file_;
+    MemoFile memo_;
+    std::string path_;
+    std::string memoPath_;
+    OpenOptions options_;
+    Structure structure_;
+    uint32_t recno_ = 0;
+    uint32_t knownCount_ = 0; // a count seen on disk: counts only grow while shared
+    std::string buffer_;
+    std::string readBuffer_; // the current record as read from disk
+    bool dirty_ = false;
+    bool fileLocked_ = false;
+    std::set<uint32_t> lockedRecords_;
+    std::vector<TableObserver*> observers_;
+};
+
+} // namespace dn::dbf
