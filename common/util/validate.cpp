@@ -70,17 +70,17 @@ bool ISIVA(std::string_view text) {
     const std::string_view t = trimRight(text);
     if (t.size() != 11 || t == "00000000000")
         return false;
-    // Characters other than digits take part with their code distance from "0",
-    // as the original routine does; they can only make the check fail or pass by chance.
     int sum = 0;
     for (int i = 0; i < 10; ++i) {
-        const int d = code(t[i]) - '0';
+        if (!isDigit(t[i]))
+            return false; // a letter could otherwise pass the check by chance
+        const int d = t[i] - '0';
         if ((i + 1) % 2 == 1)
             sum += d;
         else
             sum += 2 * d / 10 + 2 * d % 10;
     }
-    return (10 - sum % 10) % 10 == code(t[10]) - '0';
+    return (10 - sum % 10) % 10 == t[10] - '0';
 }
 
 bool ISIBAN(std::string_view text) {

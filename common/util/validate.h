@@ -12,8 +12,8 @@ namespace dn {
 // character 12 a letter, characters 1-15 letters or digits, character 16 the check
 // letter. Any other length is checked as a company's 11-digit VAT number (ISIVA).
 bool ISCOD(std::string_view text);
-// An 11-digit VAT number (trailing blanks ignored) whose eleventh digit is the
-// check digit of the first ten; eleven zeros are refused.
+// An 11-digit VAT number (trailing blanks ignored, digits only) whose eleventh
+// digit is the check digit of the first ten; eleven zeros are refused.
 bool ISIVA(std::string_view text);
 // A 27-character bank account number (blanks around it ignored), digits and
 // upper-case letters only, whose ISO 7064 mod 97-10 remainder is exactly 1.

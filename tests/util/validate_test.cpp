@@ -17,7 +17,8 @@ TEST(Validate, TaxCodeCheckLetter) {
     EXPECT_FALSE(ISCOD("RSSMRA80A0155501U")); // 17 characters: checked as VAT, fails
     EXPECT_FALSE(ISCOD("RSSMRA80A011501U"));  // position 12 is not a letter
     EXPECT_FALSE(ISCOD("RSSMRA80A01H50-U"));  // position 15 neither letter nor digit
-    EXPECT_FALSE(ISCOD("RSSMR\xC0" "80A01H501U"));
+    EXPECT_FALSE(ISCOD("RSSMR\xC0"
+                       "80A01H501U"));
     // Any other length is the VAT test.
     EXPECT_TRUE(ISCOD("12345678903"));
     EXPECT_FALSE(ISCOD("12345678901"));
@@ -31,6 +32,9 @@ TEST(Validate, VatNumberCheckDigit) {
     EXPECT_FALSE(ISIVA("1234567890"));
     EXPECT_FALSE(ISIVA("123456789031"));
     EXPECT_FALSE(ISIVA(" 12345678903"));
+    // A letter among the digits is refused, even where its code would give the right sum.
+    EXPECT_FALSE(ISIVA("A2345678907"));
+    EXPECT_FALSE(ISIVA("1234567890A"));
 }
 
 TEST(Validate, IbanRemainderMustBeExactlyOne) {
