@@ -154,7 +154,7 @@ bool ISTIME(std::string_view text) {
 
 bool LFNFNAME(std::string_view text) {
     const std::string name = upper1252(trim(text));
-    if (name.empty())
+    if (name.empty() || name.size() > 255) // 255: the longest name Windows accepts
         return false;
     for (const char c : name) {
         if (code(c) < 0x20)

@@ -27,9 +27,9 @@ bool ISNUMBER(std::string_view text);
 // "HH:MM" or "HH:MM:SS" with two digits in each part, hours 0-23, minutes and
 // seconds 0-59. The separators are not examined; a blank anywhere fails.
 bool ISTIME(std::string_view text);
-// One file-name component usable on Windows: not blank, after trimming blanks no
-// control character and none of " * / : < > ? \ |, and not one of the device names
-// NUL CON PRN AUX LPT1-LPT3 COM1-COM4 (any case).
+// One file-name component usable on Windows: not blank; after trimming blanks at
+// most 255 characters, no control character and none of " * / : < > ? \ |, and
+// not one of the device names NUL CON PRN AUX LPT1-LPT3 COM1-COM4 (any case).
 bool LFNFNAME(std::string_view text);
 
 } // namespace dn

@@ -103,4 +103,7 @@ TEST(Validate, FileNameComponent) {
     EXPECT_FALSE(LFNFNAME("   "));
     EXPECT_FALSE(LFNFNAME(std::string("a\0b", 3))); // would cut the name short
     EXPECT_FALSE(LFNFNAME("a\tb"));
+    EXPECT_TRUE(LFNFNAME(std::string(255, 'x')));
+    EXPECT_TRUE(LFNFNAME("  " + std::string(255, 'x') + "  "));
+    EXPECT_FALSE(LFNFNAME(std::string(256, 'x')));
 }
