@@ -34,6 +34,15 @@ private:
 
 enum class LockKind { Shared, Exclusive };
 
+// How an open shares its file with other opens, after the Windows sharing modes.
+// Shared opens coexist with each other; an Exclusive open coexists with no Shared
+// or Exclusive open. Opens with Share::None take part in no convention (scratch
+// files, reading another program's files). On Windows these are the native sharing
+// modes; on POSIX a shared or exclusive byte-range lock on byte kShareLockOffset,
+// which lies beyond the record-lock scheme (docs/locking.md).
+enum class Share { None, Shared, Exclusive };
+inline constexpr uint64_t kShareLockOffset = 4294967296ULL;
+
 // An open file with positioned reads and writes and byte-range locks.
 //
 // Locks belong to this open, not to the process: two File objects on the same path
@@ -49,14 +58,29 @@ public:
     File& operator=(const File&) = delete;
     ~File();
 
-    // Opens an existing file. Throws FileError.
-    static File open(const std::string& path, bool writable);
-    // Creates a file, or truncates an existing one, for reading and writing. Throws FileError.
-    static File create(const std::string& path);
+    // Opens an existing file. Throws FileError; kind Sharing when `share` is refused
+    // because of another open. A read-only open refuses writes but can still take
+    // exclusive locks.
+    static File open(const std::string& path, bool writable, Share share = Share::None);
+    // Creates a file, or empties an existing one, for reading and writing. An existing
+    // file is emptied only once `share` has been granted. Throws FileError.
+    static File create(const std::string& path, Share share = Share::None);
 
-    bool isOpen() const { return fd_ >= 0; }
-    const std::string& path() const { return path_; }
-    bool writable() const { return writable_; }
+#ifdef _WIN32
+    bool isOpen() const {
+        return handle_ != nullptr;
+    }
+#else
+    bool isOpen() const {
+        return fd_ >= 0;
+    }
+#endif
+    const std::string& path() const {
+        return path_;
+    }
+    bool writable() const {
+        return writable_;
+    }
 
     // Reads up to n bytes at offset; returns the count read, less than n only at the
     // end of the file. Throws FileError on a device error.
@@ -72,14 +96,35 @@ public:
     // open holds a conflicting lock. A lock refused by the fault hooks also gives false.
     bool tryLock(uint64_t offset, uint64_t length, LockKind kind);
     void unlock(uint64_t offset, uint64_t length);
+    // Replaces the exclusive lock this open holds on [offset, offset + length) by one
+    // on [keepOffset, keepOffset + keepLength), which lies inside it. On POSIX the
+    // kept bytes stay locked throughout. On Windows the lock is released and the kept
+    // bytes locked again; false when another open took them in between.
+    bool narrowLock(uint64_t offset, uint64_t length, uint64_t keepOffset, uint64_t keepLength);
 
     void close();
 
 private:
+    friend void replaceFile(File& replacement, File& replaced, const std::string& to);
+#ifdef _WIN32
+    void* handle_ = nullptr; // HANDLE; nullptr when closed
+#else
     int fd_ = -1;
+#endif
     bool writable_ = false;
     std::string path_;
 };
+
+// Puts the file of `replacement` in the place of `to`, whose current file the caller
+// has open as `replaced`; atomic where the system allows. Afterwards `replacement`
+// is the open of `to` (its path is `to`) and `replaced` is closed. On POSIX
+// `replaced` stays open, and its sharing lock on the name, until the rename is
+// done; on Windows it must be closed first, so the rename fails (FileError, nothing
+// changed) if another process opens `to` in that instant.
+void replaceFile(File& replacement, File& replaced, const std::string& to);
+// Removes a file; a missing file is no error. Throws FileError.
+void removeFile(const std::string& path);
+bool fileExists(const std::string& path);
 
 // Hooks through which tests make file operations fail on purpose: a full disk, a
 // short write, a refused lock. Production code never sets them.

@@ -86,6 +86,8 @@ public:
     // The name as the store uses it: last component upper-cased, ".DBF" added when it
     // has no extension.
     static std::string tablePath(const std::string& path);
+    // The memo file of a table file: same name, extension ".DBT".
+    static std::string memoPathOf(const std::string& tablePath);
 
     // Opens the table (closing any table open in this object). A shared open fails
     // with FileError kind Sharing while another open holds the file exclusively, an
@@ -118,6 +120,9 @@ public:
     void goTo(uint32_t recno);
     // Reads the current record again from disk, dropping unwritten changes.
     void reread();
+    // No record current; the buffer is a blank record, as dBase shows at end of file.
+    // A pending change is written first.
+    void setBlank();
     // 0 when no record is current.
     uint32_t recno() const { return recno_; }
     // The current record's bytes (deletion flag first).
@@ -132,12 +137,14 @@ public:
     // The field's bytes in the record, without any conversion.
     std::string_view raw(int field) const;
 
-    // Changes a field of the buffer: C takes text (blank-padded or cut to the width),
+    // Changes a field of the buffer. REQUIRES: a current record, and for a shared
+    // table its lock (taking the lock reads the record again, so the other fields
+    // are those on disk). C takes text (blank-padded or cut to the width),
     // D a Date, N a number (TableError when it does not fit the width), L a logical,
     // M text (written to the memo file now; empty text clears the pointer).
     void put(int field, const Value& value);
     void put(std::string_view name, const Value& value) { put(checkedIndex(name), value); }
-    // Sets or clears the deletion flag of the buffer.
+    // Sets or clears the deletion flag of the buffer (same requirements as put).
     void setDeleted(bool deleted);
 
     // Writes the buffer if it differs from what was read. REQUIRES (shared table):
@@ -158,9 +165,11 @@ public:
     // --- locks (never wait; false when another open holds a conflicting lock) ---
 
     // Locks one record and releases the other record locks of this table. True at
-    // once when the file lock is held.
+    // once when the file lock is held. When the record is the current one and has no
+    // unwritten change, it is read again from disk.
     bool lockRecord(uint32_t recno);
-    // Locks the whole file; the record locks of this table are released first.
+    // Locks the whole file; the record locks of this table are released first. The
+    // current record is read again as with lockRecord.
     bool lockFile();
     void unlockRecord(uint32_t recno);
     void unlockFile();
@@ -196,13 +205,17 @@ private:
     void requireOpen() const;
     void requireWritable() const;
     void requireWriteLock(uint32_t recno) const;
+    void requireCurrent() const;
+    void refreshIfClean();
     std::string readRecord(uint32_t recno);
     uint32_t readCount();
     void writeHeaderDate();
+    void writeCount(uint32_t oldCount, uint32_t newCount);
+    std::string formatMemoPointer(const Field& f, uint32_t block) const;
+    uint32_t memoPointer(std::string_view record, const Field& f) const;
     void notifyBefore(const RecordChange& change);
     void notifyAfter(const RecordChange& change);
     void releaseRecordLocks();
-    void takeOpenLock();
 
     platform::File file_;
     MemoFile memo_;
@@ -213,7 +226,6 @@ private:
     uint32_t recno_ = 0;
     uint32_t knownCount_ = 0; // a count seen on disk: counts only grow while shared
     std::string buffer_;
-    std::string readBuffer_; // the current record as read from disk
     bool dirty_ = false;
     bool fileLocked_ = false;
     std::set<uint32_t> lockedRecords_;

@@ -42,7 +42,8 @@ FileErrorKind kindOf(int err) {
 }
 
 [[noreturn]] void fail(const std::string& path, int err, const char* op) {
-    throw FileError(kindOf(err), path, err, std::string(op) + " " + path + ": " + std::strerror(err));
+    throw FileError(kindOf(err), path, err,
+                    std::string(op) + " " + path + ": " + std::strerror(err));
 }
 
 } // namespace
@@ -66,7 +67,9 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-File::~File() { close(); }
+File::~File() {
+    close();
+}
 
 void File::close() {
     if (fd_ >= 0) {
@@ -75,26 +78,66 @@ void File::close() {
     }
 }
 
-File File::open(const std::string& path, bool writable) {
+namespace {
+
+// Takes the sharing lock of `share` on fd; false when another open holds a
+// conflicting one (or the fault hooks refuse it).
+bool takeShareLock(int fd, const std::string& path, Share share) {
+    if (share == Share::None)
+        return true;
+    const FaultHooks hooks = currentHooks();
+    if (hooks.refuseLock && hooks.refuseLock(path, kShareLockOffset, 1))
+        return false;
+    struct flock fl {};
+    fl.l_type = share == Share::Exclusive ? F_WRLCK : F_RDLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(kShareLockOffset);
+    fl.l_len = 1;
+    if (::fcntl(fd, F_OFD_SETLK, &fl) == 0)
+        return true;
+    if (errno == EAGAIN || errno == EACCES)
+        return false;
+    fail(path, errno, "lock");
+}
+
+[[noreturn]] void sharingConflict(const std::string& path) {
+    throw FileError(FileErrorKind::Sharing, path, EBUSY,
+                    "open " + path + ": in use by another open");
+}
+
+} // namespace
+
+File File::open(const std::string& path, bool writable, Share share) {
     File f;
-    f.fd_ = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    // A read-only open still asks for a read-write descriptor when the file allows
+    // it, because exclusive byte-range locks need one; writes stay refused below.
+    f.fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (f.fd_ < 0 && !writable && (errno == EACCES || errno == EROFS || errno == EPERM))
+        f.fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (f.fd_ < 0)
         fail(path, errno, "open");
     struct stat st {};
     if (::fstat(f.fd_, &st) == 0 && S_ISDIR(st.st_mode))
         fail(path, EISDIR, "open");
+    if (!takeShareLock(f.fd_, path, share))
+        sharingConflict(path);
     f.writable_ = writable;
     f.path_ = path;
     return f;
 }
 
-File File::create(const std::string& path) {
+File File::create(const std::string& path, Share share) {
     File f;
-    f.fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    f.fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (f.fd_ < 0)
         fail(path, errno, "create");
+    // Empty the file only once no other open can be using it.
+    if (!takeShareLock(f.fd_, path, share))
+        sharingConflict(path);
     f.writable_ = true;
     f.path_ = path;
+    if (::ftruncate(f.fd_, 0) != 0)
+        fail(path, errno, "create");
     return f;
 }
 
@@ -116,6 +159,9 @@ size_t File::readAt(uint64_t offset, void* buf, size_t n) const {
 }
 
 void File::writeAt(uint64_t offset, const void* buf, size_t n) {
+    if (!writable_)
+        throw FileError(FileErrorKind::AccessDenied, path_, EBADF,
+                        "write " + path_ + ": opened read-only");
     const FaultHooks hooks = currentHooks();
     if (hooks.onWrite) {
         const long long allowed = hooks.onWrite(path_, offset, n);
@@ -149,6 +195,9 @@ uint64_t File::size() const {
 }
 
 void File::truncate(uint64_t size) {
+    if (!writable_)
+        throw FileError(FileErrorKind::AccessDenied, path_, EBADF,
+                        "truncate " + path_ + ": opened read-only");
     const FaultHooks hooks = currentHooks();
     if (hooks.onWrite && hooks.onWrite(path_, size, 0) >= 0)
         throw FileError(hooks.error, path_, 0, "truncate " + path_ + ": injected failure");
@@ -171,9 +220,6 @@ bool File::tryLock(uint64_t offset, uint64_t length, LockKind kind) {
     fl.l_start = static_cast<off_t>(offset);
     fl.l_len = static_cast<off_t>(length);
     fl.l_pid = 0;
-    // A read lock on a file opened write-only (or a write lock on a read-only open)
-    // is refused with EBADF; both opens used here can read, and exclusive locks on
-    // read-only opens are taken through a write-capable handle by the caller.
     if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0)
         return true;
     if (errno == EAGAIN || errno == EACCES)
@@ -189,6 +235,42 @@ void File::unlock(uint64_t offset, uint64_t length) {
     fl.l_len = static_cast<off_t>(length);
     fl.l_pid = 0;
     ::fcntl(fd_, F_OFD_SETLK, &fl);
+}
+
+bool File::narrowLock(uint64_t offset, uint64_t length, uint64_t keepOffset, uint64_t keepLength) {
+    // Releasing the parts on either side leaves the kept bytes locked all along.
+    if (keepOffset > offset)
+        unlock(offset, keepOffset - offset);
+    const uint64_t end = offset + length;
+    const uint64_t keepEnd = keepOffset + keepLength;
+    if (end > keepEnd)
+        unlock(keepEnd, end - keepEnd);
+    return true;
+}
+
+void replaceFile(File& replacement, File& replaced, const std::string& to) {
+    if (::rename(replacement.path_.c_str(), to.c_str()) != 0)
+        fail(to, errno, "rename");
+    // Make the new name durable before the old file is let go.
+    const std::string::size_type slash = to.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "." : to.substr(0, slash + 1);
+    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    replacement.path_ = to;
+    replaced.close();
+}
+
+void removeFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        fail(path, errno, "remove");
+}
+
+bool fileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
 }
 
 void setFaultHooks(FaultHooks hooks) {

@@ -1,0 +1,632 @@
+#include "common/dbf/table.h"
+
+#include "common/dbf/bytes.h"
+#include "common/util/clock.h"
+#include "common/util/cp1252.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace dn::dbf {
+
+namespace {
+
+constexpr uint64_t kLockBase = 4000000000ULL;
+constexpr uint64_t kFileLockOffset = kLockBase + 1;
+constexpr uint64_t kFileLockLength = 294967295ULL;
+// The highest record number whose lock byte still lies inside the 32-bit scheme.
+constexpr uint32_t kMaxRecords = 294967295U;
+constexpr char kEof = 0x1A;
+
+size_t nameStart(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- names
+
+std::string Table::tablePath(const std::string& path) {
+    const size_t start = nameStart(path);
+    std::string name = upper1252(std::string_view(path).substr(start));
+    if (name.find('.') == std::string::npos)
+        name += ".DBF";
+    return path.substr(0, start) + name;
+}
+
+std::string Table::memoPathOf(const std::string& tablePath) {
+    const size_t start = nameStart(tablePath);
+    const size_t dot = tablePath.find('.', start);
+    return tablePath.substr(0, dot == std::string::npos ? tablePath.size() : dot) + ".DBT";
+}
+
+// ---------------------------------------------------------------- create, open, close
+
+std::string Table::create(const std::string& path, const std::vector<FieldDef>& fields) {
+    const Structure s = Structure::fromDefs(fields);
+    const std::string p = tablePath(path);
+    // The memo file first: a table without its memo file could not be opened, and the
+    // table file's existence is what callers test.
+    if (s.hasMemo())
+        MemoFile::create(memoPathOf(p));
+    platform::File f = platform::File::create(p, platform::Share::Exclusive);
+    try {
+        const Date today = clock::today();
+        std::string bytes = s.headerBytes(0, today.year(), today.month(), today.day());
+        bytes.push_back(kEof);
+        f.writeAt(0, bytes.data(), bytes.size());
+        f.flush();
+    } catch (...) {
+        f.close();
+        try {
+            platform::removeFile(p);
+        } catch (...) {
+        }
+        throw;
+    }
+    return p;
+}
+
+Table::~Table() {
+    try {
+        close();
+    } catch (...) {
+    }
+}
+
+void Table::open(const std::string& path, OpenOptions options) {
+    close();
+    const std::string p = tablePath(path);
+    platform::File f =
+        platform::File::open(p, !options.readOnly,
+                             options.shared ? platform::Share::Shared : platform::Share::Exclusive);
+    char fixed[32];
+    if (f.readAt(0, fixed, sizeof fixed) < sizeof fixed)
+        throw CorruptFile(p, "header shorter than 32 bytes");
+    const uint32_t headerLength = bytes::le16(fixed + 8);
+    const uint64_t size = f.size();
+    if (headerLength > size)
+        throw CorruptFile(p, "header length past the end of the file");
+    std::string header(headerLength, '\0');
+    if (f.readAt(0, header.data(), header.size()) < header.size())
+        throw CorruptFile(p, "header shorter than its stated length");
+    Structure s = Structure::parse(header, p);
+    const uint32_t count = bytes::le32(fixed + 4);
+    if (s.headerLength() + static_cast<uint64_t>(count) * s.recordLength() > size)
+        throw CorruptFile(p, "record count past the end of the file");
+    MemoFile memo;
+    std::string memoPath;
+    if (s.hasMemo()) {
+        memoPath = memoPathOf(p);
+        memo.open(memoPath, !options.readOnly);
+    }
+    file_ = std::move(f);
+    memo_ = std::move(memo);
+    path_ = p;
+    memoPath_ = memoPath;
+    options_ = options;
+    structure_ = std::move(s);
+    knownCount_ = count;
+    recno_ = 0;
+    buffer_ = structure_.blankRecord();
+    dirty_ = false;
+    fileLocked_ = false;
+    lockedRecords_.clear();
+}
+
+void Table::close() {
+    if (!file_.isOpen())
+        return;
+    std::exception_ptr pending;
+    try {
+        write();
+    } catch (...) {
+        pending = std::current_exception();
+    }
+    // Closing the file releases every byte-range lock of this open.
+    file_.close();
+    memo_.close();
+    fileLocked_ = false;
+    lockedRecords_.clear();
+    recno_ = 0;
+    dirty_ = false;
+    knownCount_ = 0;
+    if (pending)
+        std::rethrow_exception(pending);
+}
+
+// ---------------------------------------------------------------- header
+
+uint32_t Table::readCount() {
+    requireOpen();
+    char c[4];
+    if (file_.readAt(4, c, 4) < 4)
+        throw CorruptFile(path_, "header shorter than 32 bytes");
+    const uint32_t count = bytes::le32(c);
+    if (structure_.headerLength() + static_cast<uint64_t>(count) * structure_.recordLength() >
+        file_.size())
+        throw CorruptFile(path_, "record count past the end of the file");
+    return count;
+}
+
+uint32_t Table::recordCount() {
+    knownCount_ = readCount();
+    return knownCount_;
+}
+
+Date Table::lastUpdate() {
+    requireOpen();
+    char d[3];
+    if (file_.readAt(1, d, 3) < 3)
+        throw CorruptFile(path_, "header shorter than 32 bytes");
+    return Date::fromYmd(1900 + static_cast<unsigned char>(d[0]), static_cast<unsigned char>(d[1]),
+                         static_cast<unsigned char>(d[2]));
+}
+
+void Table::writeHeaderDate() {
+    const Date today = clock::today();
+    const char d[3] = {static_cast<char>(today.year() - 1900), static_cast<char>(today.month()),
+                       static_cast<char>(today.day())};
+    file_.writeAt(1, d, 3);
+}
+
+void Table::writeCount(uint32_t oldCount, uint32_t newCount) {
+    // Changed bytes one by one, most significant first: a write that stops half-way
+    // leaves a count that is either the old one or past the end of the file (which
+    // every reader reports), never a smaller one that would hide records.
+    char o[4], n[4];
+    bytes::putLe32(o, oldCount);
+    bytes::putLe32(n, newCount);
+    for (int i = 3; i >= 0; --i)
+        if (o[i] != n[i])
+            file_.writeAt(4 + static_cast<uint64_t>(i), n + i, 1);
+}
+
+// ---------------------------------------------------------------- checks
+
+void Table::requireOpen() const {
+    if (!file_.isOpen())
+        throw TableError("no table is open");
+}
+
+void Table::requireWritable() const {
+    requireOpen();
+    if (options_.readOnly)
+        throw TableError("table " + path_ + " is open read-only");
+}
+
+void Table::requireWriteLock(uint32_t recno) const {
+    if (options_.shared && !fileLocked_ && !lockedRecords_.count(recno))
+        throw TableError("record " + std::to_string(recno) + " of " + path_ + " is not locked");
+}
+
+void Table::requireCurrent() const {
+    if (recno_ == 0)
+        throw TableError("no current record in " + path_);
+}
+
+void Table::refreshIfClean() {
+    if (!dirty_ && recno_ != 0)
+        buffer_ = readRecord(recno_);
+}
+
+int Table::checkedIndex(std::string_view name) const {
+    const int i = structure_.find(name);
+    if (i < 0)
+        throw TableError("no field " + std::string(name) + " in " + path_);
+    return i;
+}
+
+// ---------------------------------------------------------------- records
+
+std::string Table::readRecord(uint32_t recno) {
+    const uint32_t len = structure_.recordLength();
+    std::string rec(len, '\0');
+    const uint64_t at = structure_.headerLength() + static_cast<uint64_t>(recno - 1) * len;
+    if (file_.readAt(at, rec.data(), len) < len)
+        throw CorruptFile(path_, "record " + std::to_string(recno) + " past the end of the file");
+    return rec;
+}
+
+void Table::goTo(uint32_t recno) {
+    requireOpen();
+    write();
+    // Counts only grow while a table is shared, so a count seen once still bounds
+    // the valid numbers; the header is read again only beyond it.
+    if (recno == 0 || recno > knownCount_)
+        knownCount_ = readCount();
+    if (recno == 0 || recno > knownCount_)
+        throw TableError("record " + std::to_string(recno) + " out of range in " + path_);
+    buffer_ = readRecord(recno);
+    recno_ = recno;
+}
+
+void Table::reread() {
+    requireOpen();
+    dirty_ = false;
+    if (recno_ != 0)
+        buffer_ = readRecord(recno_);
+}
+
+void Table::setBlank() {
+    requireOpen();
+    write();
+    recno_ = 0;
+    buffer_ = structure_.blankRecord();
+}
+
+std::string_view Table::raw(int field) const {
+    const Field& f = structure_.fields().at(static_cast<size_t>(field));
+    return std::string_view(buffer_).substr(f.offset, f.width);
+}
+
+uint32_t Table::memoPointer(std::string_view record, const Field& f) const {
+    const std::string_view b = record.substr(f.offset, f.width);
+    if (f.width == 4)
+        return bytes::le32(b.data());
+    uint32_t v = 0;
+    bool digits = false;
+    for (char c : b) {
+        if (c == ' ' || c == '\0') {
+            if (digits)
+                break;
+            continue;
+        }
+        if (c < '0' || c > '9' || v > 429496729U)
+            throw CorruptFile(path_, "memo pointer of field " + f.name + " is not a number");
+        v = v * 10 + static_cast<uint32_t>(c - '0');
+        digits = true;
+    }
+    return v;
+}
+
+std::string Table::formatMemoPointer(const Field& f, uint32_t block) const {
+    if (f.width == 4) {
+        std::string b(4, '\0');
+        bytes::putLe32(b.data(), block);
+        return b;
+    }
+    if (block == 0)
+        return std::string(f.width, ' ');
+    std::string digits = std::to_string(block);
+    return std::string(f.width - digits.size(), ' ') + digits;
+}
+
+Value Table::valueOf(std::string_view record, int field) const {
+    const Field& f = structure_.fields().at(static_cast<size_t>(field));
+    if (record.size() < structure_.recordLength())
+        throw TableError("record buffer too short");
+    const std::string_view b = record.substr(f.offset, f.width);
+    switch (f.type) {
+    case FieldType::Character:
+        return Value(std::string(b));
+    case FieldType::Date:
+        return Value(Date::fromDtos(b));
+    case FieldType::Numeric: {
+        char tmp[40];
+        const size_t n = std::min<size_t>(b.size(), sizeof tmp - 1);
+        b.copy(tmp, n);
+        tmp[n] = '\0';
+        char* end = nullptr;
+        const double v = std::strtod(tmp, &end);
+        return Value(end == tmp || !std::isfinite(v) ? 0.0 : v);
+    }
+    case FieldType::Logical:
+        return Value(b[0] == 'T' || b[0] == 't' || b[0] == 'Y' || b[0] == 'y');
+    case FieldType::Memo: {
+        const uint32_t block = memoPointer(record, f);
+        return Value(block == 0 ? std::string() : memo_.read(block));
+    }
+    }
+    return Value();
+}
+
+Value Table::get(int field) const {
+    requireOpen();
+    return valueOf(buffer_, field);
+}
+
+void Table::put(int field, const Value& value) {
+    requireWritable();
+    requireCurrent();
+    requireWriteLock(recno_);
+    const Field& f = structure_.fields().at(static_cast<size_t>(field));
+    std::string bytes;
+    auto wrongKind = [&]() {
+        return TableError("wrong kind of value for field " + f.name + " of " + path_);
+    };
+    switch (f.type) {
+    case FieldType::Character: {
+        if (!value.isText() && !value.isAbsent())
+            throw wrongKind();
+        bytes = value.isText() ? value.text().substr(0, f.width) : std::string();
+        bytes.resize(f.width, ' ');
+        break;
+    }
+    case FieldType::Date:
+        if (!value.isDate() && !value.isAbsent())
+            throw wrongKind();
+        bytes = value.isDate() ? value.date().dtos() : std::string(8, ' ');
+        break;
+    case FieldType::Numeric: {
+        if (!value.isNumber() && !value.isAbsent())
+            throw wrongKind();
+        if (value.isAbsent()) {
+            bytes.assign(f.width, ' ');
+            break;
+        }
+        const double v = value.number();
+        char tmp[64];
+        const int n = std::isfinite(v)
+                          ? std::snprintf(tmp, sizeof tmp, "%*.*f", static_cast<int>(f.width),
+                                          static_cast<int>(f.decimals), v)
+                          : -1;
+        if (n < 0 || static_cast<uint32_t>(n) > f.width)
+            throw TableError("value does not fit field " + f.name + " of " + path_);
+        bytes.assign(tmp, static_cast<size_t>(n));
+        break;
+    }
+    case FieldType::Logical:
+        if (!value.isLogical() && !value.isAbsent())
+            throw wrongKind();
+        bytes = value.isLogical() ? (value.logical() ? "T" : "F") : " ";
+        break;
+    case FieldType::Memo: {
+        if (!value.isText() && !value.isAbsent())
+            throw wrongKind();
+        const std::string text = value.isText() ? value.text() : std::string();
+        const uint32_t old = memoPointer(buffer_, f);
+        // Unchanged text is not written again: the memo file only ever grows.
+        if ((old == 0 && text.empty()) || (old != 0 && memo_.read(old) == text))
+            return;
+        bytes = formatMemoPointer(f, memo_.write(text));
+        break;
+    }
+    }
+    if (buffer_.compare(f.offset, f.width, bytes) != 0) {
+        buffer_.replace(f.offset, f.width, bytes);
+        dirty_ = true;
+    }
+}
+
+void Table::setDeleted(bool deleted) {
+    requireWritable();
+    requireCurrent();
+    requireWriteLock(recno_);
+    const char flag = deleted ? '*' : ' ';
+    if (buffer_[0] != flag) {
+        buffer_[0] = flag;
+        dirty_ = true;
+    }
+}
+
+void Table::write() {
+    if (!dirty_)
+        return;
+    requireWritable();
+    if (recno_ == 0) {
+        dirty_ = false;
+        throw TableError("no current record to write in " + path_);
+    }
+    requireWriteLock(recno_);
+    const std::string before = readRecord(recno_);
+    if (before == buffer_) {
+        dirty_ = false;
+        return;
+    }
+    const RecordChange change{recno_, before, buffer_};
+    notifyBefore(change);
+    const uint64_t at =
+        structure_.headerLength() + static_cast<uint64_t>(recno_ - 1) * structure_.recordLength();
+    // Whatever happens next, the change is no longer pending: a failed write is
+    // reported once, not retried behind the caller's back.
+    dirty_ = false;
+    try {
+        file_.writeAt(at, buffer_.data(), buffer_.size());
+    } catch (...) {
+        // Put the old bytes back so that a record is never left half-written.
+        try {
+            file_.writeAt(at, before.data(), before.size());
+        } catch (...) {
+        }
+        buffer_ = before;
+        throw;
+    }
+    notifyAfter(change);
+    writeHeaderDate();
+}
+
+void Table::commit() {
+    requireOpen();
+    write();
+    if (!options_.readOnly) {
+        file_.flush();
+        if (memo_.isOpen())
+            memo_.flush();
+    }
+}
+
+bool Table::append() {
+    requireWritable();
+    write();
+    if (options_.shared && !fileLocked_ && !lockFile())
+        return false;
+    const uint32_t count = readCount();
+    if (count >= kMaxRecords)
+        throw TableError("table " + path_ + " is full");
+    const uint32_t recno = count + 1;
+    std::string blank = structure_.blankRecord();
+    const RecordChange change{recno, std::string_view(), blank};
+    notifyBefore(change);
+    // The record (and the end-of-file mark) first, the count after: until the count
+    // is written the new record lies beyond the table and nobody sees it.
+    std::string bytes = blank;
+    bytes.push_back(kEof);
+    const uint64_t at =
+        structure_.headerLength() + static_cast<uint64_t>(count) * structure_.recordLength();
+    try {
+        file_.writeAt(at, bytes.data(), bytes.size());
+        writeHeaderDate();
+        writeCount(count, recno);
+    } catch (...) {
+        try {
+            file_.writeAt(at, &kEof, 1);
+        } catch (...) {
+        }
+        throw;
+    }
+    knownCount_ = recno;
+    recno_ = recno;
+    buffer_ = std::move(blank);
+    if (options_.shared) {
+        // Only the new record stays locked.
+        fileLocked_ = false;
+        if (file_.narrowLock(kFileLockOffset, kFileLockLength, kLockBase + recno, 1))
+            lockedRecords_.insert(recno);
+    }
+    notifyAfter(RecordChange{recno, std::string_view(), buffer_});
+    return true;
+}
+
+// ---------------------------------------------------------------- locks
+
+bool Table::isRecordLocked(uint32_t recno) const {
+    return !options_.shared || fileLocked_ || lockedRecords_.count(recno) > 0;
+}
+
+void Table::releaseRecordLocks() {
+    for (uint32_t r : lockedRecords_)
+        file_.unlock(kLockBase + r, 1);
+    lockedRecords_.clear();
+}
+
+bool Table::lockRecord(uint32_t recno) {
+    requireOpen();
+    if (recno == 0 || recno > kMaxRecords)
+        throw TableError("record " + std::to_string(recno) + " cannot be locked");
+    if (!options_.shared || fileLocked_)
+        return true;
+    if (dirty_ && recno_ != recno)
+        write();
+    const bool held = lockedRecords_.count(recno) > 0;
+    for (auto it = lockedRecords_.begin(); it != lockedRecords_.end();) {
+        if (*it != recno) {
+            file_.unlock(kLockBase + *it, 1);
+            it = lockedRecords_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (held)
+        return true;
+    if (!file_.tryLock(kLockBase + recno, 1, platform::LockKind::Exclusive))
+        return false;
+    lockedRecords_.insert(recno);
+    // The record may have changed while it was not locked.
+    if (recno == recno_)
+        refreshIfClean();
+    return true;
+}
+
+bool Table::lockFile() {
+    requireOpen();
+    if (!options_.shared || fileLocked_)
+        return true;
+    write();
+    releaseRecordLocks();
+    if (!file_.tryLock(kFileLockOffset, kFileLockLength, platform::LockKind::Exclusive))
+        return false;
+    fileLocked_ = true;
+    refreshIfClean();
+    return true;
+}
+
+void Table::unlockRecord(uint32_t recno) {
+    requireOpen();
+    if (!lockedRecords_.count(recno))
+        return;
+    if (recno_ == recno)
+        write();
+    file_.unlock(kLockBase + recno, 1);
+    lockedRecords_.erase(recno);
+}
+
+void Table::unlockFile() {
+    requireOpen();
+    if (!fileLocked_)
+        return;
+    write();
+    file_.unlock(kFileLockOffset, kFileLockLength);
+    fileLocked_ = false;
+}
+
+void Table::unlockAll() {
+    requireOpen();
+    std::exception_ptr pending;
+    try {
+        write();
+    } catch (...) {
+        pending = std::current_exception();
+    }
+    if (fileLocked_) {
+        file_.unlock(kFileLockOffset, kFileLockLength);
+        fileLocked_ = false;
+    }
+    releaseRecordLocks();
+    if (pending)
+        std::rethrow_exception(pending);
+}
+
+// ---------------------------------------------------------------- bulk reading
+
+void Table::scan(uint32_t first, uint32_t last,
+                 const std::function<void(uint32_t, std::string_view)>& fn) {
+    requireOpen();
+    const uint32_t count = recordCount();
+    if (first == 0)
+        first = 1;
+    last = std::min(last, count);
+    if (first > last)
+        return;
+    const uint32_t len = structure_.recordLength();
+    const uint32_t perChunk = std::max<uint32_t>(1, (256u * 1024u) / len);
+    std::string chunk;
+    for (uint32_t r = first; r <= last;) {
+        const uint32_t n = std::min<uint32_t>(perChunk, last - r + 1);
+        chunk.resize(static_cast<size_t>(n) * len);
+        const uint64_t at = structure_.headerLength() + static_cast<uint64_t>(r - 1) * len;
+        if (file_.readAt(at, chunk.data(), chunk.size()) < chunk.size())
+            throw CorruptFile(path_, "records past the end of the file");
+        for (uint32_t i = 0; i < n; ++i)
+            fn(r + i, std::string_view(chunk).substr(static_cast<size_t>(i) * len, len));
+        if (last - r < n)
+            break;
+        r += n;
+    }
+}
+
+// ---------------------------------------------------------------- observers
+
+void Table::addObserver(TableObserver* observer) {
+    if (std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+        observers_.push_back(observer);
+}
+
+void Table::removeObserver(TableObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+void Table::notifyBefore(const RecordChange& change) {
+    for (TableObserver* o : std::vector<TableObserver*>(observers_))
+        o->beforeWrite(*this, change);
+}
+
+void Table::notifyAfter(const RecordChange& change) {
+    for (TableObserver* o : std::vector<TableObserver*>(observers_))
+        o->afterWrite(*this, change);
+}
+
+} // namespace dn::dbf

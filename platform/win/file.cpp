@@ -1,0 +1,279 @@
+// Windows implementation of the file layer: native sharing modes and LockFileEx
+// byte-range locks. Paths are ANSI (Windows-1252) bytes, as everywhere below the
+// toolkit.
+#include "platform/file.h"
+
+#include <algorithm>
+#include <mutex>
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace dn::platform {
+
+namespace {
+
+std::mutex g_hooksMutex;
+FaultHooks g_hooks;
+
+FaultHooks currentHooks() {
+    std::lock_guard<std::mutex> lock(g_hooksMutex);
+    return g_hooks;
+}
+
+FileErrorKind kindOf(DWORD err) {
+    switch (err) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+        return FileErrorKind::NotFound;
+    case ERROR_ACCESS_DENIED:
+        return FileErrorKind::AccessDenied;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return FileErrorKind::Sharing;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return FileErrorKind::DiskFull;
+    case ERROR_WRITE_PROTECT:
+        return FileErrorKind::WriteProtected;
+    default:
+        return FileErrorKind::Io;
+    }
+}
+
+[[noreturn]] void fail(const std::string& path, DWORD err, const char* op) {
+    throw FileError(kindOf(err), path, static_cast<int>(err),
+                    std::string(op) + " " + path + ": Windows error " + std::to_string(err));
+}
+
+OVERLAPPED overlappedAt(uint64_t offset) {
+    OVERLAPPED ov{};
+    ov.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    ov.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return ov;
+}
+
+DWORD shareMode(Share share) {
+    switch (share) {
+    case Share::None:
+        return FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    case Share::Shared:
+        return FILE_SHARE_READ | FILE_SHARE_WRITE;
+    case Share::Exclusive:
+        // No other open may read or write; renaming stays possible so that pack can
+        // move its new file into place while holding it.
+        return FILE_SHARE_DELETE;
+    }
+    return 0;
+}
+
+HANDLE openHandle(const std::string& path, DWORD access, Share share, DWORD disposition) {
+    return ::CreateFileA(path.c_str(), access, shareMode(share), nullptr, disposition,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+} // namespace
+
+FileError::FileError(FileErrorKind kind, std::string path, int sysError, const std::string& what)
+    : std::runtime_error(what), kind_(kind), path_(std::move(path)), sysError_(sysError) {}
+
+File::File(File&& other) noexcept
+    : handle_(other.handle_), writable_(other.writable_), path_(std::move(other.path_)) {
+    other.handle_ = nullptr;
+}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = other.handle_;
+        writable_ = other.writable_;
+        path_ = std::move(other.path_);
+        other.handle_ = nullptr;
+    }
+    return *this;
+}
+
+File::~File() {
+    close();
+}
+
+void File::close() {
+    if (handle_) {
+        ::CloseHandle(static_cast<HANDLE>(handle_));
+        handle_ = nullptr;
+    }
+}
+
+File File::open(const std::string& path, bool writable, Share share) {
+    const DWORD access = writable ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_READ;
+    HANDLE h = openHandle(path, access, share, OPEN_EXISTING);
+    if (h == INVALID_HANDLE_VALUE)
+        fail(path, ::GetLastError(), "open");
+    File f;
+    f.handle_ = h;
+    f.writable_ = writable;
+    f.path_ = path;
+    const DWORD attrs = ::GetFileAttributesA(path.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
+        fail(path, ERROR_ACCESS_DENIED, "open");
+    return f;
+}
+
+File File::create(const std::string& path, Share share) {
+    // OPEN_ALWAYS and then emptying: a sharing conflict fails the open before any
+    // byte of an existing file is lost.
+    HANDLE h = openHandle(path, GENERIC_READ | GENERIC_WRITE, share, OPEN_ALWAYS);
+    if (h == INVALID_HANDLE_VALUE)
+        fail(path, ::GetLastError(), "create");
+    File f;
+    f.handle_ = h;
+    f.writable_ = true;
+    f.path_ = path;
+    FILE_END_OF_FILE_INFO eof{};
+    eof.EndOfFile.QuadPart = 0;
+    if (!::SetFileInformationByHandle(h, FileEndOfFileInfo, &eof, sizeof eof))
+        fail(path, ::GetLastError(), "create");
+    return f;
+}
+
+size_t File::readAt(uint64_t offset, void* buf, size_t n) const {
+    size_t done = 0;
+    while (done < n) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(n - done, 1u << 30));
+        OVERLAPPED ov = overlappedAt(offset + done);
+        DWORD got = 0;
+        if (!::ReadFile(static_cast<HANDLE>(handle_), static_cast<char*>(buf) + done, chunk, &got,
+                        &ov)) {
+            const DWORD err = ::GetLastError();
+            if (err == ERROR_HANDLE_EOF)
+                break;
+            fail(path_, err, "read");
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+void File::writeAt(uint64_t offset, const void* buf, size_t n) {
+    if (!writable_)
+        throw FileError(FileErrorKind::AccessDenied, path_, ERROR_ACCESS_DENIED,
+                        "write " + path_ + ": opened read-only");
+    auto rawWrite = [&](uint64_t at, const char* p, size_t len) {
+        size_t done = 0;
+        while (done < len) {
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(len - done, 1u << 30));
+            OVERLAPPED ov = overlappedAt(at + done);
+            DWORD put = 0;
+            if (!::WriteFile(static_cast<HANDLE>(handle_), p + done, chunk, &put, &ov))
+                fail(path_, ::GetLastError(), "write");
+            if (put == 0)
+                fail(path_, ERROR_DISK_FULL, "write");
+            done += put;
+        }
+    };
+    const FaultHooks hooks = currentHooks();
+    if (hooks.onWrite) {
+        const long long allowed = hooks.onWrite(path_, offset, n);
+        if (allowed >= 0) {
+            const size_t k = std::min(static_cast<size_t>(allowed), n);
+            if (k > 0)
+                rawWrite(offset, static_cast<const char*>(buf), k);
+            throw FileError(hooks.error, path_, 0, "write " + path_ + ": injected failure");
+        }
+    }
+    rawWrite(offset, static_cast<const char*>(buf), n);
+}
+
+uint64_t File::size() const {
+    LARGE_INTEGER sz{};
+    if (!::GetFileSizeEx(static_cast<HANDLE>(handle_), &sz))
+        fail(path_, ::GetLastError(), "stat");
+    return static_cast<uint64_t>(sz.QuadPart);
+}
+
+void File::truncate(uint64_t size) {
+    if (!writable_)
+        throw FileError(FileErrorKind::AccessDenied, path_, ERROR_ACCESS_DENIED,
+                        "truncate " + path_ + ": opened read-only");
+    const FaultHooks hooks = currentHooks();
+    if (hooks.onWrite && hooks.onWrite(path_, size, 0) >= 0)
+        throw FileError(hooks.error, path_, 0, "truncate " + path_ + ": injected failure");
+    FILE_END_OF_FILE_INFO eof{};
+    eof.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+    if (!::SetFileInformationByHandle(static_cast<HANDLE>(handle_), FileEndOfFileInfo, &eof,
+                                      sizeof eof))
+        fail(path_, ::GetLastError(), "truncate");
+}
+
+void File::flush() {
+    if (writable_ && !::FlushFileBuffers(static_cast<HANDLE>(handle_)))
+        fail(path_, ::GetLastError(), "flush");
+}
+
+bool File::tryLock(uint64_t offset, uint64_t length, LockKind kind) {
+    const FaultHooks hooks = currentHooks();
+    if (hooks.refuseLock && hooks.refuseLock(path_, offset, length))
+        return false;
+    OVERLAPPED ov = overlappedAt(offset);
+    DWORD flags = LOCKFILE_FAIL_IMMEDIATELY;
+    if (kind == LockKind::Exclusive)
+        flags |= LOCKFILE_EXCLUSIVE_LOCK;
+    if (::LockFileEx(static_cast<HANDLE>(handle_), flags, 0,
+                     static_cast<DWORD>(length & 0xFFFFFFFFu), static_cast<DWORD>(length >> 32),
+                     &ov))
+        return true;
+    const DWORD err = ::GetLastError();
+    if (err == ERROR_LOCK_VIOLATION || err == ERROR_IO_PENDING || err == ERROR_SHARING_VIOLATION)
+        return false;
+    fail(path_, err, "lock");
+}
+
+void File::unlock(uint64_t offset, uint64_t length) {
+    // Windows releases only a range locked exactly so; callers unlock what they locked.
+    OVERLAPPED ov = overlappedAt(offset);
+    ::UnlockFileEx(static_cast<HANDLE>(handle_), 0, static_cast<DWORD>(length & 0xFFFFFFFFu),
+                   static_cast<DWORD>(length >> 32), &ov);
+}
+
+bool File::narrowLock(uint64_t offset, uint64_t length, uint64_t keepOffset, uint64_t keepLength) {
+    // A Windows lock cannot be split: release it and lock the kept bytes again.
+    unlock(offset, length);
+    return tryLock(keepOffset, keepLength, LockKind::Exclusive);
+}
+
+void replaceFile(File& replacement, File& replaced, const std::string& to) {
+    // An open file cannot be replaced on Windows: close it first.
+    replaced.close();
+    if (!::MoveFileExA(replacement.path_.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        fail(to, ::GetLastError(), "rename");
+    replacement.path_ = to;
+}
+
+void removeFile(const std::string& path) {
+    if (!::DeleteFileA(path.c_str())) {
+        const DWORD err = ::GetLastError();
+        if (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND)
+            fail(path, err, "remove");
+    }
+}
+
+bool fileExists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void setFaultHooks(FaultHooks hooks) {
+    std::lock_guard<std::mutex> lock(g_hooksMutex);
+    g_hooks = std::move(hooks);
+}
+
+void clearFaultHooks() {
+    std::lock_guard<std::mutex> lock(g_hooksMutex);
+    g_hooks = FaultHooks{};
+}
+
+} // namespace dn::platform
