@@ -122,9 +122,6 @@ private:
 // done; on Windows it must be closed first, so the rename fails (FileError, nothing
 // changed) if another process opens `to` in that instant.
 void replaceFile(File& replacement, File& replaced, const std::string& to);
-// Removes a file; a missing file is no error. Throws FileError.
-void removeFile(const std::string& path);
-bool fileExists(const std::string& path);
 
 // Hooks through which tests make file operations fail on purpose: a full disk, a
 // short write, a refused lock. Production code never sets them.

@@ -4,6 +4,8 @@
 #include "common/dbf/table.h"
 #include "common/util/clock.h"
 
+#include <filesystem>
+
 namespace dn::dbf {
 
 namespace {
@@ -121,12 +123,10 @@ void Table::pack() {
     } catch (...) {
         nt.close();
         nm.close();
-        try {
-            platform::removeFile(tmpTable);
-            if (!tmpMemo.empty())
-                platform::removeFile(tmpMemo);
-        } catch (...) {
-        }
+        std::error_code ec;
+        std::filesystem::remove(tmpTable, ec);
+        if (!tmpMemo.empty())
+            std::filesystem::remove(tmpMemo, ec);
         throw;
     }
     file_ = std::move(nt);

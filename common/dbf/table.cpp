@@ -5,6 +5,7 @@
 #include "common/util/cp1252.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -61,10 +62,8 @@ std::string Table::create(const std::string& path, const std::vector<FieldDef>& 
         f.flush();
     } catch (...) {
         f.close();
-        try {
-            platform::removeFile(p);
-        } catch (...) {
-        }
+        std::error_code ec;
+        std::filesystem::remove(p, ec);
         throw;
     }
     return p;

@@ -263,16 +263,6 @@ void replaceFile(File& replacement, File& replaced, const std::string& to) {
     replaced.close();
 }
 
-void removeFile(const std::string& path) {
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
-        fail(path, errno, "remove");
-}
-
-bool fileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
 void setFaultHooks(FaultHooks hooks) {
     std::lock_guard<std::mutex> lock(g_hooksMutex);
     g_hooks = std::move(hooks);

@@ -254,18 +254,6 @@ void replaceFile(File& replacement, File& replaced, const std::string& to) {
     replacement.path_ = to;
 }
 
-void removeFile(const std::string& path) {
-    if (!::DeleteFileA(path.c_str())) {
-        const DWORD err = ::GetLastError();
-        if (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND)
-            fail(path, err, "remove");
-    }
-}
-
-bool fileExists(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 void setFaultHooks(FaultHooks hooks) {
     std::lock_guard<std::mutex> lock(g_hooksMutex);
     g_hooks = std::move(hooks);
