@@ -16,6 +16,8 @@ void releaseStartupLock() {
         releaser()();
 }
 
-void setStartupLockReleaser(std::function<void()> fn) { releaser() = std::move(fn); }
+void setStartupLockReleaser(std::function<void()> fn) {
+    releaser() = std::move(fn);
+}
 
 } // namespace dn

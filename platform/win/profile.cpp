@@ -1,0 +1,82 @@
+#include "platform/profile.h"
+
+#include "platform/ini_text.h"
+
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
+namespace dn::platform {
+
+namespace {
+
+// Calls read with growing buffers until the answer fits; read returns the
+// characters written, which is size - slack when the buffer was too small.
+template <typename Read>
+std::string readGrowing(Read read, DWORD slack) {
+    std::string buf(4096, '\0');
+    for (;;) {
+        const DWORD n = read(buf.data(), static_cast<DWORD>(buf.size()));
+        if (n + slack < buf.size()) {
+            buf.resize(n);
+            return buf;
+        }
+        buf.assign(buf.size() * 2, '\0');
+    }
+}
+
+// Splits a list of names separated by NUL characters, trailing blanks removed.
+std::vector<std::string> splitNames(const std::string& list) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start < list.size()) {
+        size_t end = list.find('\0', start);
+        if (end == std::string::npos)
+            end = list.size();
+        std::string name = list.substr(start, end - start);
+        if (name.empty())
+            break;
+        while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
+            name.pop_back();
+        out.push_back(name);
+        start = end + 1;
+    }
+    return out;
+}
+
+} // namespace
+
+std::string GETPVPROFSTRING(const std::string& section, const std::string& key,
+                            const std::string& fallback, const std::string& file) {
+    return readGrowing(
+        [&](char* buf, DWORD size) {
+            return GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buf,
+                                            size, file.c_str());
+        },
+        1);
+}
+
+bool WRITEPVPROFSTRING(const std::string& section, const std::string& key, const std::string& value,
+                       const std::string& file) {
+    return IniText::isValidEntry(section, key, value) &&
+           WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
+               0;
+}
+
+std::vector<std::string> GETPVPROFSECTION(const std::string& section, const std::string& file) {
+    return splitNames(readGrowing(
+        [&](char* buf, DWORD size) {
+            return GetPrivateProfileStringA(section.c_str(), nullptr, "", buf, size, file.c_str());
+        },
+        2));
+}
+
+std::vector<std::string> GETPVPROFSECTIONNAMES(const std::string& file) {
+    return splitNames(readGrowing(
+        [&](char* buf, DWORD size) {
+            return GetPrivateProfileSectionNamesA(buf, size, file.c_str());
+        },
+        2));
+}
+
+} // namespace dn::platform
