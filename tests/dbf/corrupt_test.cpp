@@ -1,0 +1,133 @@
+#include "dbf_test_util.h"
+
+#include "common/dbf/table.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace dn::dbf;
+using dbftest::TempDir;
+
+namespace {
+
+struct Damage {
+    const char* what;
+    bool inMemo; // the error names the memo file (else the table file)
+    std::function<void(std::string& table, std::string& memo)> apply;
+};
+
+// Offsets in the test table: header 32 + 3 * 32 + 1 = 129 bytes; records of
+// 1 + 4 + 10 + 8 = 23 bytes; the memo field at offset 5 of each record.
+constexpr size_t kHeader = 129;
+constexpr size_t kRecord = 23;
+
+void setMemoPointer(std::string& table, int recno, const std::string& ten) {
+    table.replace(kHeader + (recno - 1) * kRecord + 5, 10, ten);
+}
+
+const std::vector<Damage>& damages() {
+    static const std::vector<Damage> list = {
+        {"short header", false, [](std::string& t, std::string&) { t.resize(20); }},
+        {"empty table file", false, [](std::string& t, std::string&) { t.clear(); }},
+        {"header length past the end", false,
+         [](std::string& t, std::string&) { t[8] = '\x88', t[9] = '\x13'; }},
+        {"header length below one field", false,
+         [](std::string& t, std::string&) { t[8] = 40, t[9] = 0; }},
+        {"record count past the end", false,
+         [](std::string& t, std::string&) { t[4] = '\xE8', t[5] = 3; }},
+        {"records cut off", false, [](std::string& t, std::string&) { t.resize(kHeader + 30); }},
+        {"field descriptor overflow", false,
+         [](std::string& t, std::string&) { t[8] = 84, t[9] = 0; }},
+        {"no terminator, descriptors run into the records", false,
+         [](std::string& t, std::string&) { t[kHeader - 1] = 'X'; }},
+        {"fields longer than the record", false,
+         [](std::string& t, std::string&) { t[10] = 10, t[11] = 0; }},
+        {"field of width 0", false, [](std::string& t, std::string&) { t[32 + 16] = 0; }},
+        {"unknown field type", false, [](std::string& t, std::string&) { t[32 + 11] = 'X'; }},
+        {"date field of width 9", false, [](std::string& t, std::string&) { t[32 + 64 + 16] = 9; }},
+        {"memo pointer past the end", true,
+         [](std::string& t, std::string&) { setMemoPointer(t, 1, "    999999"); }},
+        {"memo pointer inside the memo header", true,
+         [](std::string& t, std::string&) { setMemoPointer(t, 1, "         3"); }},
+        {"memo pointer that is not a number", false,
+         [](std::string& t, std::string&) { setMemoPointer(t, 1, "   12x    "); }},
+        {"memo length past the end", true,
+         [](std::string&, std::string& m) { m[512 + 4] = '\x7F'; }},
+        {"memo file cut inside its header", true,
+         [](std::string&, std::string& m) { m.resize(100); }},
+        {"memo block size 0", true, [](std::string&, std::string& m) { m[6] = m[7] = 0; }},
+        {"memo next free block inside the header", true,
+         [](std::string&, std::string& m) { m[3] = 2; }},
+    };
+    return list;
+}
+
+} // namespace
+
+TEST(CorruptFiles, EachHandMadeDamageIsReportedNamingTheFileAndNothingIsWritten) {
+    TempDir dir;
+    const std::string p = Table::create(
+        dir / "good", {{"COD", 'C', 4, 0}, {"NOTE", 'M', 10, 0}, {"DATA", 'D', 8, 0}});
+    {
+        Table t;
+        t.open(p, {false, false});
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(t.append());
+            t.put("NOTE", std::string("memo ") + std::to_string(i));
+        }
+    }
+    const std::string goodTable = dbftest::slurp(p);
+    const std::string goodMemo = dbftest::slurp(dir / "GOOD.DBT");
+    ASSERT_EQ(goodTable.size(), kHeader + 2 * kRecord + 1);
+    ASSERT_EQ(goodTable.substr(kHeader + 5, 10), "         8");
+
+    for (const Damage& d : damages()) {
+        SCOPED_TRACE(d.what);
+        std::string table = goodTable, memo = goodMemo;
+        d.apply(table, memo);
+        dbftest::spit(dir / "BAD.DBF", table);
+        dbftest::spit(dir / "BAD.DBT", memo);
+        const std::string expected = dir / (d.inMemo ? "BAD.DBT" : "BAD.DBF");
+        bool reported = false;
+        try {
+            Table t;
+            t.open(dir / "bad", {false, false});
+            t.goTo(1);
+            (void)t.get("NOTE");
+            t.goTo(2);
+            (void)t.get("NOTE");
+            t.close();
+        } catch (const CorruptFile& e) {
+            reported = true;
+            EXPECT_EQ(e.path(), expected);
+            EXPECT_EQ(e.message(), "Il file " + expected + " risulta corrotto.");
+        }
+        EXPECT_TRUE(reported);
+        EXPECT_EQ(dbftest::slurp(dir / "BAD.DBF"), table);
+        EXPECT_EQ(dbftest::slurp(dir / "BAD.DBT"), memo);
+    }
+}
+
+TEST(CorruptFiles, ScanAndPackStopAtDamageWithoutTouchingTheFiles) {
+    TempDir dir;
+    const std::string p = Table::create(dir / "s", {{"NOTE", 'M', 10, 0}});
+    Table t;
+    t.open(p, {false, false});
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(t.append());
+        t.put("NOTE", std::string("testo"));
+    }
+    t.close();
+    std::string table = dbftest::slurp(p);
+    table.replace(32 + 32 + 1 + 2 * 11 + 1, 10, "     77777"); // third memo past the end
+    dbftest::spit(p, table);
+    const std::string memo = dbftest::slurp(dir / "S.DBT");
+    t.open(p, {false, false});
+    int seen = 0;
+    t.scan(1, 10, [&](uint32_t, std::string_view) { ++seen; });
+    EXPECT_EQ(seen, 3);
+    EXPECT_THROW(t.pack(), CorruptFile);
+    t.close();
+    EXPECT_EQ(dbftest::slurp(p), table);
+    EXPECT_EQ(dbftest::slurp(dir / "S.DBT"), memo);
+}

@@ -1,0 +1,165 @@
+#include "dbf_test_util.h"
+
+#include "common/dbf/table.h"
+#include "platform/file.h"
+
+#include <gtest/gtest.h>
+
+using namespace dn::dbf;
+using dbftest::TempDir;
+using dn::platform::File;
+using dn::platform::FileError;
+using dn::platform::FileErrorKind;
+using dn::platform::LockKind;
+
+namespace {
+
+constexpr uint64_t kBase = 4000000000ULL;
+
+std::string makeTable(const TempDir& dir, int records) {
+    const std::string p = Table::create(dir / "l", dbftest::deadlineFields());
+    Table t;
+    t.open(p, {false, false});
+    for (int i = 0; i < records; ++i)
+        EXPECT_TRUE(t.append());
+    return p;
+}
+
+FileErrorKind openError(const std::string& p, OpenOptions o) {
+    try {
+        Table t;
+        t.open(p, o);
+    } catch (const FileError& e) {
+        return e.kind();
+    }
+    return FileErrorKind::Io; // stands for "no error"
+}
+
+} // namespace
+
+TEST(TableOpen, SharedAndExclusiveOpensExcludeEachOtherAsWindowsSharingModes) {
+    TempDir dir;
+    const std::string p = makeTable(dir, 1);
+    {
+        Table a, b;
+        a.open(p, {true, false});
+        b.open(p, {true, true}); // shared opens coexist, read-only or not
+        EXPECT_EQ(openError(p, {false, false}), FileErrorKind::Sharing);
+        EXPECT_EQ(openError(p, {false, true}), FileErrorKind::Sharing);
+    }
+    {
+        Table x;
+        x.open(p, {false, true}); // exclusive even though read-only
+        EXPECT_EQ(openError(p, {true, false}), FileErrorKind::Sharing);
+        EXPECT_EQ(openError(p, {false, false}), FileErrorKind::Sharing);
+        x.close();
+        EXPECT_EQ(openError(p, {false, false}), FileErrorKind::Io);
+    }
+    // Re-creating a table that another open uses is refused, and nothing is lost.
+    Table a;
+    a.open(p);
+    EXPECT_THROW(Table::create(p, dbftest::deadlineFields()), FileError);
+    EXPECT_EQ(a.recordCount(), 1u);
+    EXPECT_EQ(openError(dir / "missing", {true, false}), FileErrorKind::NotFound);
+}
+
+TEST(TableLocks, RecordAndFileLocksUseTheConventionBytesAndConflictBetweenOpens) {
+    TempDir dir;
+    const std::string p = makeTable(dir, 3);
+    Table a, b;
+    a.open(p);
+    b.open(p);
+    ASSERT_TRUE(a.lockRecord(2));
+    EXPECT_FALSE(b.lockRecord(2));
+    EXPECT_TRUE(b.lockRecord(3));
+    EXPECT_FALSE(b.lockFile());        // a's record lock lies inside the file-lock range
+    EXPECT_FALSE(b.isRecordLocked(3)); // the file-lock attempt released b's record locks
+    // A third party sees exactly the convention's bytes.
+    File raw = File::open(p, false);
+    EXPECT_FALSE(raw.tryLock(kBase + 2, 1, LockKind::Exclusive));
+    EXPECT_TRUE(raw.tryLock(kBase + 3, 1, LockKind::Exclusive));
+    raw.unlock(kBase + 3, 1);
+    // Taking another record lock releases the first.
+    ASSERT_TRUE(a.lockRecord(1));
+    EXPECT_FALSE(a.isRecordLocked(2));
+    EXPECT_TRUE(b.lockRecord(2));
+    a.unlockAll();
+    b.unlockAll();
+    ASSERT_TRUE(a.lockFile());
+    EXPECT_FALSE(raw.tryLock(4294967295ULL, 1, LockKind::Exclusive)); // last byte of the range
+    EXPECT_FALSE(raw.tryLock(kBase + 1, 1, LockKind::Exclusive));
+    EXPECT_TRUE(raw.tryLock(kBase, 1, LockKind::Exclusive)); // the base itself stays free
+    EXPECT_TRUE(a.lockRecord(3));                            // covered by the file lock
+    EXPECT_FALSE(b.lockRecord(1));
+    EXPECT_FALSE(b.append());
+    a.unlockFile();
+    EXPECT_TRUE(b.lockRecord(1));
+}
+
+TEST(TableLocks, AppendTakesTheFileLockAndLeavesOnlyTheNewRecordLocked) {
+    TempDir dir;
+    const std::string p = makeTable(dir, 2);
+    Table a, b;
+    a.open(p);
+    b.open(p);
+    ASSERT_TRUE(b.lockRecord(1));
+    EXPECT_FALSE(a.append()); // any lock of another open blocks an append
+    EXPECT_EQ(a.recordCount(), 2u);
+    b.unlockAll();
+    ASSERT_TRUE(a.lockFile());
+    ASSERT_TRUE(a.append());
+    EXPECT_EQ(a.recno(), 3u);
+    EXPECT_FALSE(a.isFileLocked());
+    EXPECT_EQ(a.lockedRecords(), std::set<uint32_t>{3});
+    EXPECT_TRUE(b.lockRecord(2));
+    EXPECT_FALSE(b.lockRecord(3));
+    // Without the file lock held, append takes it itself.
+    b.unlockAll();
+    a.unlockAll();
+    ASSERT_TRUE(b.append());
+    EXPECT_EQ(b.recno(), 4u);
+    EXPECT_EQ(a.recordCount(), 4u);
+    EXPECT_FALSE(a.lockRecord(4));
+}
+
+TEST(TableLocks, WritesNeedTheLockAndTakingItRereadsTheRecord) {
+    TempDir dir;
+    const std::string p = makeTable(dir, 1);
+    Table a, b;
+    a.open(p);
+    b.open(p);
+    a.goTo(1);
+    b.goTo(1);
+    EXPECT_THROW(a.put("ORA", std::string("10:00")), TableError);
+    ASSERT_TRUE(b.lockRecord(1));
+    b.put("ORA", std::string("09:30"));
+    b.commit();
+    b.unlockAll();
+    EXPECT_EQ(a.get("ORA").text(), "     "); // a's buffer is from before
+    ASSERT_TRUE(a.lockRecord(1));
+    EXPECT_EQ(a.get("ORA").text(), "09:30"); // the lock brought b's change in
+    a.put("EVASA", true);
+    a.commit();
+    a.unlockAll();
+    b.goTo(1);
+    EXPECT_EQ(b.get("ORA").text(), "09:30"); // nothing of b's change was lost
+    EXPECT_TRUE(b.get("EVASA").logical());
+}
+
+TEST(TableLocks, RefusedLocksFromTheFaultHooksReachTheCaller) {
+    TempDir dir;
+    const std::string p = makeTable(dir, 1);
+    Table a;
+    a.open(p);
+    dn::platform::FaultHooks hooks;
+    hooks.refuseLock = [](const std::string&, uint64_t, uint64_t) { return true; };
+    dn::platform::setFaultHooks(hooks);
+    EXPECT_FALSE(a.lockRecord(1));
+    EXPECT_FALSE(a.lockFile());
+    EXPECT_FALSE(a.append());
+    Table b;
+    EXPECT_THROW(b.open(p), FileError); // the sharing lock is refused too
+    dn::platform::clearFaultHooks();
+    EXPECT_EQ(a.recordCount(), 1u);
+    EXPECT_TRUE(a.append());
+}
