@@ -1,22 +1,47 @@
 #pragma once
 
 // Mounts made by tests that need a real full or write-protected file system, or
-// a file that cannot be deleted. They need the right to mount (root in CI); the
-// first one moves the test process into a private mount namespace where it can, so
-// that nothing is left mounted on the machine when a test dies.
+// a file that cannot be deleted. They need the right to mount (root in CI, or a
+// user namespace); the first one moves the test process into a private mount
+// namespace where it can, so that nothing is left mounted when a test dies.
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sched.h>
 #include <string>
 #include <sys/mount.h>
+#include <unistd.h>
 
 namespace fstest {
 
+namespace detail {
+inline bool writeFile(const char* path, const std::string& text) {
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
+    ::close(fd);
+    return ok;
+}
+} // namespace detail
+
+// Root gets a private mount namespace; another user, where the system allows it, a
+// user namespace in which it is root as well (permissions then no longer stop it,
+// and geteuid() says so).
 inline void enterPrivateMounts() {
     static const bool done = [] {
-        if (::unshare(CLONE_NEWNS) == 0)
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+        if (::geteuid() != 0) {
+            const std::string uid = std::to_string(::geteuid()), gid = std::to_string(::getegid());
+            if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+                return false;
+            detail::writeFile("/proc/self/setgroups", "deny");
+            detail::writeFile("/proc/self/uid_map", "0 " + uid + " 1");
+            detail::writeFile("/proc/self/gid_map", "0 " + gid + " 1");
+        } else if (::unshare(CLONE_NEWNS) != 0) {
+            return false;
+        }
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
         return true;
     }();
     (void)done;

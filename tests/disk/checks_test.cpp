@@ -1,0 +1,236 @@
+#include "../platform/fs_fixture.h"
+#include "../platform/mounts.h"
+#include "common/disk/checks.h"
+#include "common/util/startup_lock_hook.h"
+#include "platform/drive.h"
+#include "platform/file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+using namespace dn::disk;
+using fstest::names;
+using fstest::readBytes;
+using fstest::ScopedMount;
+using fstest::writeBytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class DiskChecks : public ::testing::Test {
+protected:
+    DiskChecks() {
+        dn::setStartupLockReleaser([this] { ++releases; });
+    }
+    ~DiskChecks() override { dn::setStartupLockReleaser(nullptr); }
+
+    // A folder of the scratch area as a drive designation.
+    std::string drive(const std::string& name) { return dir / name + "/"; }
+
+    fstest::RecordingMessages msgs;
+    fstest::TempDir dir;
+    int releases = 0;
+};
+
+// Restores the current folder at the end of a test that changes it.
+class InFolder {
+public:
+    explicit InFolder(const std::string& d) : old_(fs::current_path()) { fs::current_path(d); }
+    ~InFolder() { fs::current_path(old_); }
+
+private:
+    fs::path old_;
+};
+
+// Writes into folder until its file system refuses another byte.
+void fill(const std::string& folder) {
+    const int fd = ::open((folder + "/fill").c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    const std::string chunk(1024, 'x');
+    while (::write(fd, chunk.data(), chunk.size()) > 0) {
+    }
+    while (::write(fd, "x", 1) > 0) {
+    }
+    ::close(fd);
+}
+
+} // namespace
+
+TEST_F(DiskChecks, ReadyOnlyWhenTheFolderCanBeEntered) {
+    fs::create_directory(dir / "d");
+    writeBytes(dir / "file", "x");
+    EXPECT_TRUE(ISREADY(dn::platform::currentDrive()));
+    EXPECT_TRUE(ISREADY(drive("d")));
+    EXPECT_TRUE(ISREADY(""));
+    EXPECT_TRUE(msgs.asked.empty());
+    EXPECT_EQ(releases, 0);
+    EXPECT_FALSE(ISREADY(drive("missing")));
+    EXPECT_FALSE(ISREADY(drive("file")));
+    EXPECT_EQ(msgs.asked, (Texts{"Disco non pronto.", "Disco non pronto."}));
+    EXPECT_EQ(msgs.titles[0], "Attenzione");
+    EXPECT_FALSE(ISREADY(drive("missing"), false));
+    EXPECT_EQ(msgs.asked.size(), 2u);
+    EXPECT_EQ(releases, 3); // the lock is released even when nothing is shown
+    // A drive that is not ready is full and protected, with only that message.
+    msgs.asked.clear();
+    EXPECT_TRUE(ISFULL(drive("missing")));
+    EXPECT_TRUE(ISPROTECTED(drive("missing")));
+    EXPECT_EQ(msgs.asked, (Texts{"Disco non pronto.", "Disco non pronto."}));
+}
+
+TEST_F(DiskChecks, FullDriveGivesItsMessageAndWritesNothing) {
+    fs::create_directory(dir / "mnt");
+    auto tmpfs = ScopedMount::tmpfs(dir / "mnt", 64 * 1024);
+    if (!tmpfs.ok())
+        GTEST_SKIP() << tmpfs.error();
+    const std::string d = drive("mnt");
+    const uint64_t free = dn::platform::DISKFREESPACE(d);
+    EXPECT_GT(free, 8192u);
+    EXPECT_LE(free, 64u * 1024);
+    EXPECT_FALSE(ISFULL(d));
+    EXPECT_TRUE(msgs.asked.empty());
+    EXPECT_TRUE(ISFULL(d, free + 1));
+    EXPECT_EQ(msgs.asked, Texts{"Spazio su disco insufficiente."});
+    EXPECT_EQ(releases, 1);
+
+    fill(dir / "mnt");
+    msgs.asked.clear();
+    const auto before = names(dir / "mnt");
+    const std::string filled = readBytes(dir / "mnt/fill");
+    EXPECT_LT(dn::platform::DISKFREESPACE(d), 8192u);
+    EXPECT_TRUE(ISFULL(d));
+    EXPECT_EQ(msgs.asked, Texts{"Spazio su disco insufficiente."});
+    EXPECT_EQ(names(dir / "mnt"), before);
+    EXPECT_EQ(readBytes(dir / "mnt/fill"), filled);
+
+    // The current folder's drive is that file system; the empty drive is never
+    // full and is not looked at.
+    InFolder in(dir / "mnt");
+    msgs.asked.clear();
+    EXPECT_TRUE(ISFULL(dn::platform::currentDrive()));
+    EXPECT_EQ(msgs.asked, Texts{"Spazio su disco insufficiente."});
+    const int releasesBefore = releases;
+    EXPECT_FALSE(ISFULL(""));
+    EXPECT_FALSE(ISFULL("", UINT64_MAX));
+    EXPECT_EQ(msgs.asked.size(), 1u);
+    EXPECT_EQ(releases, releasesBefore);
+}
+
+TEST_F(DiskChecks, EmptyDriveIsNeverFull) {
+    EXPECT_FALSE(ISFULL("", UINT64_MAX));
+    EXPECT_TRUE(msgs.asked.empty());
+    EXPECT_EQ(releases, 0);
+}
+
+TEST_F(DiskChecks, WritableDriveKeepsNoProbeFile) {
+    fs::create_directory(dir / "d");
+    EXPECT_EQ(probeName(drive("d")), drive("d") + "\x7f\x7f\x7f\x7f\x7f\x7f\x7f\x7f.\x7f\x7f\x7f");
+    EXPECT_FALSE(ISPROTECTED(drive("d")));
+    EXPECT_TRUE(names(dir / "d").empty());
+    // A probe left behind by a crash goes too.
+    writeBytes(probeName(drive("d")), "");
+    EXPECT_FALSE(ISPROTECTED(drive("d")));
+    EXPECT_TRUE(names(dir / "d").empty());
+    {
+        InFolder in(dir / "d");
+        EXPECT_FALSE(ISPROTECTED(dn::platform::currentDrive()));
+        EXPECT_FALSE(ISPROTECTED(""));
+    }
+    EXPECT_TRUE(names(dir / "d").empty());
+    EXPECT_TRUE(msgs.asked.empty());
+    EXPECT_EQ(releases, 0);
+}
+
+TEST_F(DiskChecks, ProbeNeverWritesThroughALink) {
+    fs::create_directory(dir / "d");
+    writeBytes(dir / "precious", "dati");
+    fs::create_symlink(dir / "precious", probeName(drive("d")));
+    EXPECT_FALSE(ISPROTECTED(drive("d")));
+    EXPECT_EQ(readBytes(dir / "precious"), "dati");
+    EXPECT_TRUE(names(dir / "d").empty());
+}
+
+TEST_F(DiskChecks, WriteProtectedDriveGivesItsMessageAndWritesNothing) {
+    fs::create_directories(dir / "src");
+    fs::create_directories(dir / "ro");
+    writeBytes(dir / "src/a.dbf", "tabella");
+    auto ro = ScopedMount::bind(dir / "src", dir / "ro", true);
+    if (!ro.ok())
+        GTEST_SKIP() << ro.error();
+    EXPECT_TRUE(ISPROTECTED(drive("ro")));
+    EXPECT_EQ(msgs.asked, Texts{"Disco protetto da scrittura."});
+    EXPECT_EQ(releases, 1);
+    EXPECT_EQ(names(dir / "src"), std::set<std::string>{"a.dbf"});
+
+    // Deleting a file there is abandoned after that message; the file stays.
+    msgs.asked.clear();
+    EXPECT_THROW(DELFILE(dir / "ro/a.dbf"), DiskAbort);
+    EXPECT_EQ(msgs.asked, Texts{"Disco protetto da scrittura."});
+    EXPECT_EQ(readBytes(dir / "src/a.dbf"), "tabella");
+
+    // Its files may not be opened for writing.
+    msgs.asked.clear();
+    EXPECT_TRUE(ISREADONLY(dir / "ro/a.dbf"));
+    EXPECT_EQ(msgs.asked, Texts{"File non accessibile."});
+    EXPECT_EQ(readBytes(dir / "src/a.dbf"), "tabella");
+}
+
+TEST_F(DiskChecks, ReadOnlyFileOnlyWhenItCannotBeOpenedForWriting) {
+    writeBytes(dir / "w.dbf", "contenuto");
+    EXPECT_FALSE(ISREADONLY(dir / "w.dbf"));
+    EXPECT_EQ(readBytes(dir / "w.dbf"), "contenuto"); // opened, not truncated
+    EXPECT_FALSE(ISREADONLY(dir / "missing.dbf"));
+    EXPECT_TRUE(msgs.asked.empty());
+    EXPECT_EQ(releases, 0);
+    if (::geteuid() == 0)
+        return; // permissions do not stop root; the read-only mount test covers it
+    ::chmod((dir / "w.dbf").c_str(), 0444);
+    EXPECT_TRUE(ISREADONLY(dir / "w.dbf"));
+    EXPECT_EQ(msgs.asked, Texts{"File non accessibile."});
+    EXPECT_EQ(releases, 1);
+}
+
+TEST_F(DiskChecks, DelDirDeletesFilesUntilOneCannotBeDeleted) {
+    fs::create_directories(dir / "d/sub");
+    writeBytes(dir / "d/.nascosto", "");
+    writeBytes(dir / "d/a", "");
+    writeBytes(dir / "d/sub/x", "");
+    DELDIR(dir / "d");
+    EXPECT_EQ(names(dir / "d"), std::set<std::string>{"sub"});
+    EXPECT_EQ(names(dir / "d/sub"), std::set<std::string>{"x"});
+
+    writeBytes(dir / "d/.nascosto", "");
+    writeBytes(dir / "d/a", "");
+    writeBytes(dir / "d/B", "");
+    writeBytes(dir / "d/c", "");
+    writeBytes(dir / "other", "");
+    auto busy = ScopedMount::bind(dir / "other", dir / "d/B", false);
+    if (!busy.ok())
+        GTEST_SKIP() << busy.error();
+    DELDIR(dir / "d");
+    EXPECT_EQ(names(dir / "d"), (std::set<std::string>{"B", "c", "sub"}));
+    EXPECT_TRUE(msgs.asked.empty());
+}
+
+TEST_F(DiskChecks, DelFileDeletesOrReportsWhyNot) {
+    writeBytes(dir / "a", "");
+    DELFILE(dir / "a");
+    EXPECT_FALSE(fs::exists(dir / "a"));
+    EXPECT_NO_THROW(DELFILE(dir / "a"));
+    EXPECT_TRUE(msgs.asked.empty());
+
+    writeBytes(dir / "b", "");
+    writeBytes(dir / "other", "");
+    auto busy = ScopedMount::bind(dir / "other", dir / "b", false);
+    if (!busy.ok())
+        GTEST_SKIP() << busy.error();
+    try {
+        DELFILE(dir / "b");
+        FAIL() << "a failed deletion was reported as done";
+    } catch (const dn::platform::FileError& e) {
+        EXPECT_EQ(e.kind(), dn::platform::FileErrorKind::Sharing);
+        EXPECT_EQ(e.path(), dir / "b");
+    }
+}
