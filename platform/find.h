@@ -26,7 +26,8 @@ using FindHandle = std::intptr_t;
 inline constexpr FindHandle kInvalidFind = -1;
 
 // Starts a listing of the entries that match pattern (a folder, a separator and a
-// name with the wildcards "*" and "?"; "*.*" matches every name) and fills data
+// name with the wildcards "*" and "?"; a trailing ".*" also matches a name
+// without extension, so "*.*" matches every name) and fills data
 // with the first. kInvalidFind when nothing matches. On POSIX names match without
 // regard to letter case, entries come in name order and "." and ".." are listed
 // as on Windows; the folder is read at once, so deleting entries while walking

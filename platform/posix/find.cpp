@@ -1,6 +1,7 @@
 #include "platform/find.h"
 
 #include "common/util/cp1252.h"
+#include "common/util/wildexp.h"
 #include "platform/fileops.h"
 
 #include <algorithm>
@@ -24,29 +25,6 @@ struct Search {
 std::mutex g_mutex;
 std::map<FindHandle, Search> g_searches;
 FindHandle g_lastHandle = 0;
-
-// Wildcard match without regard to letter case: "*" any run, "?" one character.
-bool matches(std::string_view mask, std::string_view name) {
-    size_t m = 0, n = 0, star = std::string_view::npos, resume = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && mask[m] == '*') {
-            star = m++;
-            resume = n;
-        } else if (m < mask.size() &&
-                   (mask[m] == '?' || upper1252(mask[m]) == upper1252(name[n]))) {
-            ++m;
-            ++n;
-        } else if (star != std::string_view::npos) {
-            m = star + 1;
-            n = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*')
-        ++m;
-    return m == mask.size();
-}
 
 bool nameOrder(const std::string& a, const std::string& b) {
     const std::string ua = upper1252(a), ub = upper1252(b);
@@ -93,17 +71,15 @@ bool advance(Search& s, OWIN32FINDDATA& data) {
 FindHandle FINDFIRSTFILE(const std::string& pattern, OWIN32FINDDATA& data) {
     Search s;
     const size_t slash = pattern.find_last_of('/');
-    std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+    const std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
     s.folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : pattern.substr(0, slash));
-    if (mask == "*.*")
-        mask = "*";
     if (mask.empty())
         return kInvalidFind;
     ::DIR* dir = ::opendir(s.folder.c_str());
     if (dir == nullptr)
         return kInvalidFind;
     while (const struct dirent* e = ::readdir(dir)) {
-        if (matches(mask, e->d_name))
+        if (wildMatch(mask, e->d_name))
             s.names.emplace_back(e->d_name);
     }
     ::closedir(dir);

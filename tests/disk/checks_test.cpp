@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 using namespace dn::disk;
+using fstest::InFolder;
 using fstest::names;
 using fstest::readBytes;
 using fstest::ScopedMount;
@@ -32,16 +33,6 @@ protected:
     fstest::RecordingMessages msgs;
     fstest::TempDir dir;
     int releases = 0;
-};
-
-// Restores the current folder at the end of a test that changes it.
-class InFolder {
-public:
-    explicit InFolder(const std::string& d) : old_(fs::current_path()) { fs::current_path(d); }
-    ~InFolder() { fs::current_path(old_); }
-
-private:
-    fs::path old_;
 };
 
 // Writes into folder until its file system refuses another byte.

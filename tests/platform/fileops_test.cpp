@@ -11,6 +11,7 @@
 #include <utility>
 
 using namespace dn::platform;
+using fstest::InFolder;
 using fstest::readBytes;
 using fstest::TempDir;
 using fstest::writeBytes;
@@ -37,16 +38,6 @@ void setMtime(const std::string& path, time_t seconds, long nanos) {
     struct timespec t[2] = {{seconds, nanos}, {seconds, nanos}};
     ::utimensat(AT_FDCWD, path.c_str(), t, 0);
 }
-
-// Restores the current folder at the end of a test that changes it.
-class InFolder {
-public:
-    explicit InFolder(const std::string& dir) : old_(fs::current_path()) { fs::current_path(dir); }
-    ~InFolder() { fs::current_path(old_); }
-
-private:
-    fs::path old_;
-};
 
 } // namespace
 

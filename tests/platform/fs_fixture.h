@@ -59,6 +59,18 @@ inline std::set<std::string> names(const std::string& folder) {
     return out;
 }
 
+// Makes dir the current folder for its lifetime.
+class InFolder {
+public:
+    explicit InFolder(const std::string& dir) : old_(fs::current_path()) { fs::current_path(dir); }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+    ~InFolder() { fs::current_path(old_); }
+
+private:
+    fs::path old_;
+};
+
 // Records every notice and counts event pumps; installed for its lifetime.
 class RecordingMessages : public dn::Messages {
 public:
