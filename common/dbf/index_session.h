@@ -1,0 +1,77 @@
+#pragma once
+
+// One operation on an index file: holds the index lock, reads the header and the
+// pages it needs (bounded, so that pointer loops end in an error), and for writers
+// allocates, frees and writes pages. Internal to the index code.
+
+#include "common/dbf/index_file.h"
+
+#include <functional>
+#include <vector>
+
+namespace dn::dbf {
+
+// Byte of the index file that the index lock covers (see docs/index-format.md).
+constexpr uint64_t kIndexLockOffset = 3999999000ULL;
+
+class IndexSession {
+public:
+    IndexSession(const IndexFile& index, bool write);
+    ~IndexSession();
+    IndexSession(const IndexSession&) = delete;
+    IndexSession& operator=(const IndexSession&) = delete;
+
+    const cdx::Header& header() const { return header_; }
+    uint16_t keyLength() const { return keyLength_; }
+    char pad() const { return pad_; }
+    [[noreturn]] void corrupt(const std::string& why) const;
+
+    cdx::Node readNode(uint32_t offset);
+    cdx::NodeSummary readSummary(uint32_t offset);
+
+    // A place in a leaf: index == leaf.size() only while walking past its end.
+    struct Pos {
+        cdx::Node leaf;
+        size_t index = 0;
+        const char* key(size_t kl) const { return leaf.key(index, kl); }
+        uint32_t recno() const { return leaf.recnos[index]; }
+    };
+    // `pred` is false for a first run of entries and true for the rest; returns the
+    // first entry for which it holds.
+    using Pred = std::function<bool(const char* key, uint32_t recno)>;
+    std::optional<Pos> findFirst(const Pred& pred);
+    std::optional<Pos> firstEntry();
+    std::optional<Pos> lastEntry();
+    // Steps to the next or previous entry, across leaves; false at either end.
+    bool next(Pos& p);
+    bool prev(Pos& p);
+    IndexEntry entryAt(const Pos& p) const;
+
+    // Writing. begin() marks the header as changing (odd counter) before the first
+    // page is written; the destructor does not finish a change: finish() must.
+    void begin();
+    void finish();
+    void writeNode(const cdx::Node& n);
+    bool fits(const cdx::Node& n) const;
+    uint32_t allocatePage();
+    void freePage(uint32_t offset);
+    void setRoot(uint32_t offset) { header_.root = offset; }
+
+private:
+    void readPage(uint32_t offset, uint8_t* buf);
+    std::vector<cdx::EntryRef> refs(const cdx::Node& n) const;
+
+    const IndexFile& index_;
+    platform::File& file_;
+    bool write_;
+    bool locked_ = false;
+    bool changing_ = false;
+    cdx::Header header_;
+    uint16_t keyLength_ = 0;
+    char pad_ = ' ';
+    uint64_t fileSize_ = 0;
+    uint64_t pageReads_ = 0;
+    uint64_t pageLimit_ = 0;
+};
+
+} // namespace dn::dbf

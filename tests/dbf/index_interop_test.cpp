@@ -1,0 +1,115 @@
+// An independent reader (Perl's XBase::Index) lists the same keys, in the same
+// order, with the same record numbers as our own reader.
+
+#include "common/dbf/index_file.h"
+#include "index_test_util.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace dn::dbf;
+using namespace indextest;
+
+namespace {
+
+std::string scriptPath() {
+    if (const char* src = std::getenv("DN_SOURCE_DIR"))
+        return std::string(src) + "/tests/dbf/index_list.pl";
+#ifdef DN_DBF_TEST_DIR
+    return std::string(DN_DBF_TEST_DIR) + "/index_list.pl";
+#else
+    return "tests/dbf/index_list.pl";
+#endif
+}
+
+// "key TAB recno" lines from the Perl reader.
+std::vector<std::pair<std::string, uint32_t>> perlList(const IndexFile& idx, char type) {
+    const std::string cmd = "perl '" + scriptPath() + "' '" + idx.path() + "' '" + idx.tagName() +
+                            "' " + type + " 2>&1";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    EXPECT_NE(p, nullptr);
+    std::string out;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    EXPECT_EQ(::pclose(p), 0) << out.substr(0, 500);
+    std::vector<std::pair<std::string, uint32_t>> rows;
+    std::istringstream in(out);
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t tab = line.rfind('\t');
+        if (tab == std::string::npos) {
+            ADD_FAILURE() << "unexpected output: " << line;
+            break;
+        }
+        rows.emplace_back(line.substr(0, tab),
+                          static_cast<uint32_t>(std::stoul(line.substr(tab + 1))));
+    }
+    return rows;
+}
+
+// Our listing in the same terms: text keys without their trailing blanks.
+std::vector<std::pair<std::string, uint32_t>> ourTextList(const IndexFile& idx) {
+    std::vector<std::pair<std::string, uint32_t>> rows;
+    for (const IndexEntry& e : idx.entries()) {
+        std::string k = e.key;
+        k.erase(k.find_last_not_of(' ') + 1);
+        rows.emplace_back(k, e.recno);
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST(IndexInterop, IndependentReaderListsTheSameTextKeys) {
+    dbftest::TempDir dir;
+    // Many levels of pages, then single adds and removals that split and free pages.
+    Records recs = randomDeadlines(30000, 41);
+    IndexFile idx =
+        IndexFile::create(dir / "SCADENZE", "", textDefinition(23), recs.scan(), textKey(23));
+    const auto built = perlList(idx, 'C');
+    ASSERT_EQ(built.size(), recs.expected().size());
+    EXPECT_EQ(built, ourTextList(idx));
+    std::mt19937 rng(42);
+    for (int i = 0; i < 3000; ++i) {
+        const size_t r = rng() % recs.rows.size();
+        if (i % 3 == 0 && recs.rows[r][0] != '*') {
+            ASSERT_TRUE(idx.remove(recs.rows[r].substr(1), static_cast<uint32_t>(r + 1)));
+            recs.rows[r][0] = '*';
+        } else {
+            ASSERT_TRUE(idx.insert(deadlineKey(1 + i % 10, 20150101 + i, "08:30"), 40000 + i));
+        }
+    }
+    EXPECT_EQ(perlList(idx, 'C'), ourTextList(idx));
+}
+
+TEST(IndexInterop, IndependentReaderListsUpperCaseNamesAndRecordNumberKeys) {
+    dbftest::TempDir dir;
+    Records names{35, {}};
+    for (const char* n : {"ROSSI MARIO", "\xC0LVARO D'ANDREA", "BIANCHI", "ROSSI", "", "ZETA SRL",
+                          "BIANCHI", "N\xD2 \xC8 ROSSI"})
+        names.add(n);
+    IndexDefinition def = textDefinition(35);
+    def.keyExpression = "UPPER( nominativo )";
+    IndexFile byName = IndexFile::create(dir / "RUBRICA", "", def, names.scan(), textKey(35));
+    EXPECT_EQ(perlList(byName, 'C'), ourTextList(byName));
+
+    IndexDefinition view;
+    view.keyExpression = "RECNO()";
+    view.keyType = KeyType::Numeric;
+    KeyEvaluator eval;
+    eval.key = [](const char*, uint32_t recno, char* key) {
+        const std::string k = cdx::encodeNumericKey(recno);
+        std::copy(k.begin(), k.end(), key);
+    };
+    eval.condition = [](const char*, uint32_t recno) { return recno % 3 != 0; };
+    Records many = randomDeadlines(5000, 43);
+    IndexFile byRecno = IndexFile::create(dir / "\x7FVIEW3", "", view, many.scan(), eval);
+    std::vector<std::pair<std::string, uint32_t>> ours;
+    for (const IndexEntry& e : byRecno.entries())
+        ours.emplace_back(std::to_string(e.recno), e.recno);
+    EXPECT_EQ(perlList(byRecno, 'N'), ours);
+}
