@@ -42,15 +42,15 @@ std::string FULLPATH(const std::string& file) {
     const size_t sep = full.find_last_of(kPathSep == '/' ? "/" : "\\/");
     if (sep == std::string::npos)
         return full;
-    std::string folder = full.substr(0, sep);
 #ifdef _WIN32
-    if (folder.size() == 2 && folder[1] == ':')
-        folder += '\\';
+    // Only the drive left: keep its root separator.
+    if (sep == 2 && full[1] == ':')
+        return full.substr(0, 3);
 #else
-    if (folder.empty())
-        folder = "/";
+    if (sep == 0)
+        return full.substr(0, 1);
 #endif
-    return folder;
+    return full.substr(0, sep);
 }
 
 std::optional<std::string> FREADLINE(const File& f, uint64_t& pos, size_t max) {
