@@ -18,22 +18,13 @@ std::string textLiteral(std::string_view text) {
     while (pos < text.size()) {
         if (!out.empty())
             out += " + ";
-        size_t end;
-        if (text[pos] == '"') {
-            end = text.find_first_not_of('"', pos);
-            if (end == std::string_view::npos)
-                end = text.size();
-            out += '[';
-            out.append(text.substr(pos, end - pos));
-            out += ']';
-        } else {
-            end = text.find('"', pos);
-            if (end == std::string_view::npos)
-                end = text.size();
-            out += '"';
-            out.append(text.substr(pos, end - pos));
-            out += '"';
-        }
+        const bool quotes = text[pos] == '"';
+        size_t end = quotes ? text.find_first_not_of('"', pos) : text.find('"', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        out += quotes ? '[' : '"';
+        out.append(text.substr(pos, end - pos));
+        out += quotes ? ']' : '"';
         pos = end;
     }
     return out;

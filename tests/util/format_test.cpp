@@ -157,15 +157,3 @@ TEST(Values, XevalCallsBlocksAndContainsTheirErrors) {
     EXPECT_TRUE(XEVAL({failing, 5}).isAbsent());
     EXPECT_TRUE(XEVAL({Callable()}).isAbsent());
 }
-
-TEST(Values, DateTimeKindKeepsTheOthersWorking) {
-    const Value t = DateTime{Date::fromYmd(2024, 3, 5), 1000};
-    EXPECT_TRUE(t.isDateTime());
-    EXPECT_EQ(t.kind(), Value::Kind::DateTime);
-    EXPECT_EQ(t.dateTime().msecs, 1000);
-    EXPECT_FALSE(t.isEmpty());
-    EXPECT_TRUE(Value(DateTime{}).isEmpty());
-    EXPECT_EQ(Value(Date()).kind(), Value::Kind::Date);
-    EXPECT_EQ(Value(Callable()).kind(), Value::Kind::Callable);
-    EXPECT_EQ(Value(ValueList{}).kind(), Value::Kind::List);
-}
