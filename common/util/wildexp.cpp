@@ -10,14 +10,11 @@ namespace fs = std::filesystem;
 
 namespace dn {
 
-bool wildMatch(std::string_view pattern, std::string_view name) {
-    // Windows: "x.*" also matches "x".
-    if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
-        name.find('.') == std::string_view::npos &&
-        wildMatch(pattern.substr(0, pattern.size() - 2), name))
-        return true;
-    // Iterative matcher with one backtrack point: linear in practice, no recursion
-    // on long texts.
+namespace {
+
+// "*" and "?" matching with one backtrack point: no recursion, and linear on the
+// patterns people write.
+bool globMatch(std::string_view pattern, std::string_view name) {
     size_t p = 0, n = 0;
     size_t starP = std::string_view::npos, starN = 0;
     while (n < name.size()) {
@@ -38,6 +35,17 @@ bool wildMatch(std::string_view pattern, std::string_view name) {
     while (p < pattern.size() && pattern[p] == '*')
         ++p;
     return p == pattern.size();
+}
+
+} // namespace
+
+bool wildMatch(std::string_view pattern, std::string_view name) {
+    if (globMatch(pattern, name))
+        return true;
+    // As on Windows, "x.*" also matches "x".
+    return pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
+           name.find('.') == std::string_view::npos &&
+           globMatch(pattern.substr(0, pattern.size() - 2), name);
 }
 
 std::vector<std::string> WILDEXP(const std::vector<std::string>& patterns) {

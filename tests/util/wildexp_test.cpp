@@ -24,6 +24,11 @@ TEST(Wildexp, MatchingRules) {
     EXPECT_FALSE(wildMatch("", "a"));
     // A pattern of many stars against a long name finishes (no exponential backtracking).
     EXPECT_FALSE(wildMatch("*a*a*a*a*a*a*a*a*b", std::string(20000, 'a')));
+    std::string dotStars;
+    for (int i = 0; i < 200000; ++i)
+        dotStars += ".*";
+    EXPECT_FALSE(wildMatch(dotStars, "noext"));
+    EXPECT_FALSE(wildMatch("*" + dotStars, "noext"));
 }
 
 TEST(Wildexp, ListsFilesOfEachPatternInTurn) {
