@@ -34,7 +34,9 @@ Moment now() {
     return m;
 }
 
-Date today() { return now().date; }
+Date today() {
+    return now().date;
+}
 
 std::string timeText() {
     const int s = now().msecs / 1000;

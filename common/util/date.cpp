@@ -44,7 +44,9 @@ int readNumber(std::string_view text, size_t& pos, size_t maxDigits) {
 
 } // namespace
 
-bool isLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeapYear(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int daysInMonth(int y, int m) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -150,11 +152,11 @@ Date Date::addMonths(int n) const {
         return Date();
     int y, m, d;
     fromSerialYmd(serial_, y, m, d);
-    int total = y * 12 + (m - 1) + n;
-    if (total < 12 || total >= 10000 * 12)
+    const long long total = static_cast<long long>(y) * 12 + (m - 1) + n;
+    if (total < 12 || total >= 10000LL * 12)
         return Date();
-    y = total / 12;
-    m = total % 12 + 1;
+    y = static_cast<int>(total / 12);
+    m = static_cast<int>(total % 12) + 1;
     if (d > daysInMonth(y, m))
         d = daysInMonth(y, m);
     return fromYmd(y, m, d);

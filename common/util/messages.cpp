@@ -35,8 +35,12 @@ Messages* g_current = &g_headless;
 
 } // namespace
 
-Messages& messages() { return *g_current; }
+Messages& messages() {
+    return *g_current;
+}
 
-void setMessages(Messages* m) { g_current = m ? m : &g_headless; }
+void setMessages(Messages* m) {
+    g_current = m ? m : &g_headless;
+}
 
 } // namespace dn

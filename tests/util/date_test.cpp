@@ -17,7 +17,10 @@ TEST(Date, TextFormsRoundTripAndRejectBadInput) {
     EXPECT_TRUE(Date::fromText("").isEmpty());
     EXPECT_TRUE(Date::fromText("1/1/12345").isEmpty());
     EXPECT_TRUE(Date::fromDtos("        ").isEmpty());
-    EXPECT_TRUE(Date::fromDtos(std::string("2024\0" "305", 8)).isEmpty());
+    EXPECT_TRUE(Date::fromDtos(std::string("2024\0"
+                                           "305",
+                                           8))
+                    .isEmpty());
     EXPECT_EQ(Date().toText(), "  /  /    ");
     EXPECT_EQ(Date().dtos(), "        ");
 }
@@ -38,6 +41,8 @@ TEST(Date, WeekdayAndArithmetic) {
     EXPECT_EQ(Date::fromYmd(2024, 11, 30).addMonths(3), Date::fromYmd(2025, 2, 28));
     EXPECT_EQ(Date::fromYmd(2024, 1, 15).addMonths(-1), Date::fromYmd(2023, 12, 15));
     EXPECT_TRUE(Date().addDays(3).isEmpty());
+    EXPECT_TRUE(Date::fromYmd(2024, 1, 15).addMonths(2147483647).isEmpty());
+    EXPECT_TRUE(Date::fromYmd(2024, 1, 15).addMonths(-2147483647 - 1).isEmpty());
     EXPECT_LT(Date(), Date::fromYmd(1, 1, 1));
     EXPECT_EQ(Date::fromYmd(2024, 3, 1) - Date::fromYmd(2024, 2, 1), 29);
     // Every day of four centuries survives the serial round trip.
