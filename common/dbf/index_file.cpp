@@ -89,7 +89,8 @@ std::string indexTagName(std::string_view fileName) {
     return upper1252(last.substr(0, cdx::kTagNameLength));
 }
 
-IndexFile IndexFile::open(const std::string& path, bool writable) {
+IndexFile IndexFile::open(const std::string& name, bool writable) {
+    const std::string path = indexFileName(name);
     IndexFile f;
     f.file_ = platform::File::open(path, writable);
     f.path_ = path;
@@ -156,9 +157,10 @@ IndexFile IndexFile::open(const std::string& path, bool writable) {
     return f;
 }
 
-IndexFile IndexFile::create(const std::string& path, const std::string& tagName,
+IndexFile IndexFile::create(const std::string& name, const std::string& tagName,
                             const IndexDefinition& def, const RecordScan& scan,
                             const KeyEvaluator& eval) {
+    const std::string path = indexFileName(name);
     IndexBuilder builder(def);
     builder.addRecords(scan, eval);
     builder.write(path, tagName.empty() ? indexTagName(path) : tagName);

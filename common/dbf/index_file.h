@@ -93,13 +93,13 @@ public:
     IndexFile(IndexFile&&) noexcept = default;
     IndexFile& operator=(IndexFile&&) noexcept = default;
 
-    // Opens an existing index file (name as given; see indexFileName). Throws
-    // CorruptFile when its headers are not those of a one-tag index file.
-    static IndexFile open(const std::string& path, bool writable);
-    // Builds the index file `path` (replacing any file of that name only once the
-    // new one is complete) from the records of `scan`, and opens it writable. An
-    // empty tag name gives indexTagName(path).
-    static IndexFile create(const std::string& path, const std::string& tagName,
+    // Opens an existing index file, named by indexFileName(name). Throws CorruptFile
+    // when its headers are not those of a one-tag index file.
+    static IndexFile open(const std::string& name, bool writable);
+    // Builds the index file indexFileName(name) (replacing any file of that name only
+    // once the new one is complete) from the records of `scan`, and opens it
+    // writable. An empty tag name gives the file's tag name (indexTagName).
+    static IndexFile create(const std::string& name, const std::string& tagName,
                             const IndexDefinition& def, const RecordScan& scan,
                             const KeyEvaluator& eval);
 

@@ -134,7 +134,7 @@ TEST_F(IndexDamage, RandomDamageNeverEscapesAsAnythingButCorruptFile) {
     std::mt19937 rng(99);
     const size_t size = image.bytes.size();
     int reported = 0;
-    for (int round = 0; round < 1500; ++round) {
+    for (int round = 0; round < 400; ++round) {
         Image d = image;
         const int edits = 1 + static_cast<int>(rng() % 6);
         for (int e = 0; e < edits; ++e) {
@@ -162,5 +162,5 @@ TEST_F(IndexDamage, RandomDamageNeverEscapesAsAnythingButCorruptFile) {
             ++reported;
         }
     }
-    EXPECT_GT(reported, 100);
+    EXPECT_GT(reported, 30);
 }
