@@ -1,0 +1,637 @@
+#include "common/data/area.h"
+
+#include "common/dbf/index_format.h"
+#include "common/util/cp1252.h"
+#include "platform/fileops.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace dn::data {
+
+namespace {
+
+bool g_deletedHidden = true;
+
+// Days between the day numbers of Date and the Julian day numbers that index keys
+// of dates hold.
+int32_t julianOffset() {
+    static const int32_t off = 2451545 - Date::fromYmd(2000, 1, 1).serial();
+    return off;
+}
+
+std::string normalised(std::string_view expr) {
+    std::string s;
+    for (char c : expr)
+        if (c != ' ')
+            s.push_back(c);
+    return upper1252(s);
+}
+
+// Whether a condition text keeps deleted records out: "!DELETED()" on its own or
+// as the first operand of .AND.
+bool excludesDeleted(std::string_view condText) {
+    const std::string n = normalised(condText);
+    return n == "!DELETED()" || n.rfind("!DELETED().AND.", 0) == 0 || n == ".NOT.DELETED()" ||
+           n.rfind(".NOT.DELETED().AND.", 0) == 0;
+}
+
+bool deletedRecord(const char* record) {
+    return record[0] == '*';
+}
+
+} // namespace
+
+bool deletedHidden() {
+    return g_deletedHidden;
+}
+void setDeletedHidden(bool hidden) {
+    g_deletedHidden = hidden;
+}
+
+std::string keyBytes(const Value& v, dbf::KeyType type, uint16_t keyLength) {
+    if (type == dbf::KeyType::Numeric) {
+        if (v.isNumber())
+            return dbf::cdx::encodeNumericKey(v.number());
+        if (v.isDate())
+            return dbf::cdx::encodeNumericKey(
+                v.date().isEmpty() ? 0.0 : static_cast<double>(v.date().serial() + julianOffset()));
+        throw ExpressionError("a numeric key needs a number or a date");
+    }
+    std::string s;
+    if (v.isText())
+        s = v.text();
+    else if (v.isLogical())
+        s = v.logical() ? "T" : "F";
+    else if (v.isDate())
+        s = v.date().dtos();
+    else
+        throw ExpressionError("a text key needs a text, a logical or a date");
+    if (s.size() > keyLength)
+        s.resize(keyLength);
+    return s;
+}
+
+std::string Order::keyOf(std::string_view record, uint32_t recno) const {
+    const uint16_t len = file.keyLength();
+    std::string key(len, dbf::cdx::padByte(file.definition().keyType));
+    eval.key(record.data(), recno, key.data());
+    return key;
+}
+
+// ---------------------------------------------------------------- evaluation
+
+WorkArea::Evaluating::Evaluating(const WorkArea& area, std::string_view record, uint32_t recno)
+    : area_(area), record_{record, recno}, saved_(area.eval_) {
+    area.eval_ = &record_;
+}
+
+WorkArea::Evaluating::~Evaluating() {
+    area_.eval_ = saved_;
+}
+
+std::string_view WorkArea::recordBytes() const {
+    return eval_ ? eval_->record : table_.record();
+}
+
+uint32_t WorkArea::recordNumber() const {
+    if (eval_)
+        return eval_->recno;
+    return table_.recno();
+}
+
+// ---------------------------------------------------------------- open and close
+
+WorkArea::~WorkArea() {
+    try {
+        close();
+    } catch (...) {
+    }
+}
+
+void WorkArea::requireUsed() const {
+    if (!used())
+        throw dbf::TableError("work area " + std::to_string(number_) + " is not in use");
+}
+
+void WorkArea::open(const std::string& path, const std::string& alias, bool shared, bool readOnly) {
+    if (used())
+        throw dbf::TableError("work area " + std::to_string(number_) + " is in use");
+    table_.open(path, dbf::OpenOptions{shared, readOnly});
+    table_.addObserver(&maintainer_);
+    alias_ = upper1252(alias);
+    eof_ = true;
+    bof_ = found_ = false;
+    goTop();
+}
+
+void WorkArea::close() {
+    std::exception_ptr pending;
+    try {
+        // The pending change still reaches every order.
+        if (used())
+            table_.write();
+    } catch (...) {
+        pending = std::current_exception();
+    }
+    table_.removeObserver(&maintainer_);
+    maintainer_.clear();
+    orders_.clear();
+    controlling_ = 0;
+    try {
+        table_.close();
+    } catch (...) {
+        if (!pending)
+            pending = std::current_exception();
+    }
+    alias_.clear();
+    eof_ = true;
+    bof_ = found_ = false;
+    viewFile_.clear();
+    viewCond_ = nullptr;
+    viewText_.clear();
+    password_.clear();
+    if (pending)
+        std::rethrow_exception(pending);
+}
+
+// ---------------------------------------------------------------- orders
+
+Order& WorkArea::order(int n) {
+    if (n < 1 || n > orderCount())
+        throw dbf::TableError("no order " + std::to_string(n) + " in work area " +
+                              std::to_string(number_));
+    return *orders_[static_cast<size_t>(n - 1)];
+}
+
+Order* WorkArea::current() {
+    return controlling_ == 0 ? nullptr : orders_[static_cast<size_t>(controlling_ - 1)].get();
+}
+
+void WorkArea::setControlling(int n) {
+    if (n != 0)
+        order(n);
+    controlling_ = n;
+}
+
+int WorkArea::orderNamed(std::string_view name) const {
+    const std::string wanted = upper1252(name);
+    for (size_t i = 0; i < orders_.size(); ++i)
+        if (upper1252(orders_[i]->tag()) == wanted)
+            return static_cast<int>(i) + 1;
+    return 0;
+}
+
+std::vector<std::string> WorkArea::orderFiles() const {
+    std::vector<std::string> out;
+    for (const auto& o : orders_)
+        out.push_back(o->fullPath);
+    return out;
+}
+
+dbf::KeyEvaluator WorkArea::evaluator(const Expression& keyExpr, const KeyBlock& key,
+                                      dbf::KeyType type, uint16_t len, const Expression& condExpr,
+                                      const CondBlock& cond) {
+    const uint32_t rl = table_.structure().recordLength();
+    dbf::KeyEvaluator ev;
+    if (key) {
+        ev.key = [this, key, type, len, rl](const char* rec, uint32_t recno, char* out) {
+            Evaluating e(*this, std::string_view(rec, rl), recno);
+            const std::string b = keyBytes(key(), type, len);
+            std::memcpy(out, b.data(), std::min<size_t>(b.size(), len));
+        };
+    } else {
+        ev.key = [keyExpr, type, len, rl](const char* rec, uint32_t recno, char* out) {
+            const std::string b =
+                keyBytes(keyExpr.eval(std::string_view(rec, rl), recno), type, len);
+            std::memcpy(out, b.data(), std::min<size_t>(b.size(), len));
+        };
+    }
+    if (cond) {
+        ev.condition = [this, cond, rl](const char* rec, uint32_t recno) {
+            if (deletedRecord(rec))
+                return false;
+            Evaluating e(*this, std::string_view(rec, rl), recno);
+            return cond();
+        };
+    } else if (condExpr.valid()) {
+        ev.condition = [condExpr, rl](const char* rec, uint32_t recno) {
+            const Value v = condExpr.eval(std::string_view(rec, rl), recno);
+            if (!v.isLogical())
+                throw ExpressionError("condition \"" + condExpr.text() + "\" is not logical");
+            return v.logical();
+        };
+    }
+    return ev;
+}
+
+void WorkArea::attach(std::unique_ptr<Order> o) {
+    maintainer_.add(&o->file, o->eval);
+    orders_.push_back(std::move(o));
+}
+
+int WorkArea::addOrder(const std::string& path, const CondBlock& cond) {
+    requireUsed();
+    auto o = std::make_unique<Order>();
+    o->file = dbf::IndexFile::open(path, !table_.readOnly());
+    const dbf::IndexDefinition& def = o->file.definition();
+    const Expression keyExpr = Expression::compile(def.keyExpression, table_);
+    Expression condExpr;
+    if (!cond && !def.forExpression.empty())
+        condExpr = Expression::compile(def.forExpression, table_);
+    o->eval = evaluator(keyExpr, {}, def.keyType, def.keyLength, condExpr, cond);
+    o->hidesDeleted = cond ? true : excludesDeleted(def.forExpression);
+    o->fullPath = platform::FULLNAME(path);
+    attach(std::move(o));
+    const int n = orderCount();
+    // The first order opened in an area without one becomes controlling.
+    if (controlling_ == 0 && n == 1) {
+        controlling_ = 1;
+        goTop();
+    }
+    return n;
+}
+
+int WorkArea::createOrder(const std::string& path, const std::string& tag,
+                          const std::string& keyText, const KeyBlock& key, bool unique,
+                          const std::string& condText, const CondBlock& cond,
+                          bool walkControlling) {
+    requireUsed();
+    table_.write();
+    const std::string blank = table_.structure().blankRecord();
+    const uint32_t ghost = lastRec() + 1;
+    Expression keyExpr;
+    Value probe;
+    if (key) {
+        Evaluating e(*this, blank, ghost);
+        probe = key();
+    } else {
+        keyExpr = Expression::compile(keyText, table_);
+        probe = keyExpr.eval(blank, ghost);
+    }
+    dbf::IndexDefinition def;
+    def.keyExpression = keyText;
+    def.unique = unique;
+    if (probe.isNumber() || probe.isDate()) {
+        def.keyType = dbf::KeyType::Numeric;
+        def.keyLength = 8;
+    } else if (probe.isText() || probe.isLogical()) {
+        const size_t n = probe.isText() ? probe.text().size() : 1;
+        if (n == 0 || n > dbf::cdx::kMaxKeyLength)
+            throw ExpressionError("key \"" + keyText + "\" is " + std::to_string(n) +
+                                  " characters long (1 to 240 allowed)");
+        def.keyType = dbf::KeyType::Character;
+        def.keyLength = static_cast<uint16_t>(n);
+    } else {
+        throw ExpressionError("key \"" + keyText + "\" has no usable value");
+    }
+    Expression condExpr;
+    if (!cond && !condText.empty())
+        condExpr = Expression::compile(condText, table_);
+    // Deleted records never enter; the stored condition says so.
+    if (condText.empty())
+        def.forExpression = "!DELETED()";
+    else if (excludesDeleted(condText))
+        def.forExpression = condText;
+    else
+        def.forExpression = "!DELETED() .AND. (" + condText + ")";
+    auto o = std::make_unique<Order>();
+    o->eval = evaluator(keyExpr, key, def.keyType, def.keyLength, condExpr, cond);
+    if (!cond) {
+        auto inner = o->eval.condition;
+        o->eval.condition = [inner](const char* rec, uint32_t recno) {
+            return !deletedRecord(rec) && (!inner || inner(rec, recno));
+        };
+    }
+    o->hidesDeleted = true;
+    o->fullPath = platform::FULLNAME(path);
+
+    dbf::RecordScan scan = dbf::tableScan(table_);
+    Order* walk = walkControlling ? current() : nullptr;
+    if (walk) {
+        const dbf::IndexScope sc = walk->scope;
+        scan = [this, walk, sc](const dbf::RecordVisitor& visit) {
+            for (const dbf::IndexEntry& e : walk->file.entries(sc))
+                table_.scan(e.recno, e.recno,
+                            [&](uint32_t r, std::string_view rec) { visit(r, rec.data()); });
+        };
+    }
+    dbf::IndexFile built = dbf::IndexFile::create(path, tag, def, scan, o->eval);
+    // An order already open on that file gives way to the new one.
+    const std::string wanted = upper1252(o->fullPath);
+    for (size_t i = 0; i < orders_.size();) {
+        if (upper1252(orders_[i]->fullPath) == wanted) {
+            maintainer_.remove(&orders_[i]->file);
+            orders_.erase(orders_.begin() + static_cast<long>(i));
+            const int n = static_cast<int>(i) + 1;
+            if (controlling_ == n)
+                controlling_ = 0;
+            else if (controlling_ > n)
+                --controlling_;
+        } else {
+            ++i;
+        }
+    }
+    o->file = std::move(built);
+    attach(std::move(o));
+    controlling_ = orderCount();
+    goTop();
+    return controlling_;
+}
+
+void WorkArea::closeOrders() {
+    if (used())
+        table_.write();
+    maintainer_.clear();
+    orders_.clear();
+    controlling_ = 0;
+}
+
+// ---------------------------------------------------------------- scope
+
+dbf::IndexScope WorkArea::scope() const {
+    return controlling_ == 0 ? dbf::IndexScope{}
+                             : orders_[static_cast<size_t>(controlling_ - 1)]->scope;
+}
+
+void WorkArea::setScope(const dbf::IndexScope& scope) {
+    if (Order* o = current())
+        o->scope = scope;
+}
+
+void WorkArea::setScopeValue(int which, const std::optional<Value>& value) {
+    Order* o = current();
+    if (!o)
+        return;
+    std::optional<std::string> bytes;
+    if (value)
+        bytes = keyBytes(*value, o->file.definition().keyType, o->file.keyLength());
+    (which == 0 ? o->scope.top : o->scope.bottom) = bytes;
+}
+
+// ---------------------------------------------------------------- navigation
+
+uint32_t WorkArea::lastRec() {
+    requireUsed();
+    return table_.recordCount();
+}
+
+uint32_t WorkArea::recno() {
+    if (!used())
+        return 0;
+    return eof_ ? lastRec() + 1 : table_.recno();
+}
+
+bool WorkArea::deleted() const {
+    if (eval_)
+        return !eval_->record.empty() && eval_->record[0] == '*';
+    return table_.deleted();
+}
+
+void WorkArea::setEof() {
+    table_.setBlank();
+    eof_ = true;
+}
+
+// Goes to recno; true when that record may be shown.
+bool WorkArea::land(uint32_t recno) {
+    if (recno == 0 || recno > table_.recordCount())
+        return false;
+    table_.goTo(recno);
+    eof_ = false;
+    return !(deletedHidden() && table_.deleted());
+}
+
+void WorkArea::settle(std::optional<dbf::IndexEntry> e, int direction) {
+    Order* o = current();
+    while (e) {
+        if (land(e->recno))
+            return;
+        e = o->file.skip(*e, direction, o->scope).entry;
+    }
+    setEof();
+}
+
+dbf::IndexEntry WorkArea::currentEntry() const {
+    const Order& o = *orders_[static_cast<size_t>(controlling_ - 1)];
+    return dbf::IndexEntry{o.keyOf(table_.record(), table_.recno()), table_.recno()};
+}
+
+void WorkArea::goTop() {
+    requireUsed();
+    table_.write();
+    bof_ = found_ = false;
+    if (Order* o = current()) {
+        settle(o->file.first(o->scope), 1);
+        return;
+    }
+    const uint32_t count = table_.recordCount();
+    for (uint32_t r = 1; r <= count; ++r)
+        if (land(r))
+            return;
+    setEof();
+}
+
+void WorkArea::goBottom() {
+    requireUsed();
+    table_.write();
+    bof_ = found_ = false;
+    if (Order* o = current()) {
+        settle(o->file.last(o->scope), -1);
+        return;
+    }
+    for (uint32_t r = table_.recordCount(); r >= 1; --r)
+        if (land(r))
+            return;
+    setEof();
+}
+
+long WorkArea::skip(long n) {
+    requireUsed();
+    table_.write();
+    found_ = false;
+    if (n == 0) {
+        if (!eof_)
+            table_.reread();
+        return 0;
+    }
+    bof_ = false;
+    long moved = 0;
+    const long want = n > 0 ? n : -n;
+    Order* o = current();
+    if (n > 0) {
+        if (eof_)
+            return 0;
+        if (!o) {
+            uint32_t r = table_.recno();
+            const uint32_t count = table_.recordCount();
+            while (moved < want) {
+                if (++r > count) {
+                    setEof();
+                    return moved;
+                }
+                if (land(r))
+                    ++moved;
+            }
+            return moved;
+        }
+        dbf::IndexEntry from = currentEntry();
+        while (moved < want) {
+            const long step = o->hidesDeleted || !deletedHidden() ? want - moved : 1;
+            const dbf::SkipResult r = o->file.skip(from, step, o->scope);
+            if (!r.entry) {
+                setEof();
+                return moved;
+            }
+            from = *r.entry;
+            if (land(from.recno))
+                moved += r.moved;
+            else
+                moved += r.moved - 1; // deleted elsewhere in the meantime: not counted
+        }
+        return moved;
+    }
+    // Backwards. From end of file the first step lands on the last record.
+    if (eof_) {
+        if (o)
+            settle(o->file.last(o->scope), -1);
+        else
+            goBottom();
+        if (eof_) {
+            bof_ = true;
+            return 0;
+        }
+        moved = 1;
+    }
+    if (!o) {
+        uint32_t r = table_.recno();
+        while (moved < want) {
+            if (r <= 1) {
+                goTop();
+                bof_ = true;
+                return moved;
+            }
+            if (land(--r))
+                ++moved;
+        }
+        return moved;
+    }
+    dbf::IndexEntry from = currentEntry();
+    while (moved < want) {
+        const long step = o->hidesDeleted || !deletedHidden() ? want - moved : 1;
+        const dbf::SkipResult r = o->file.skip(from, -step, o->scope);
+        if (r.bof || !r.entry) {
+            goTop();
+            bof_ = true;
+            return moved + r.moved;
+        }
+        from = *r.entry;
+        if (land(from.recno))
+            moved += r.moved;
+        else
+            moved += r.moved - 1;
+    }
+    return moved;
+}
+
+void WorkArea::goTo(uint32_t recno) {
+    requireUsed();
+    table_.write();
+    bof_ = found_ = false;
+    if (recno == 0 || recno > table_.recordCount()) {
+        setEof();
+        return;
+    }
+    table_.goTo(recno);
+    eof_ = false;
+}
+
+bool WorkArea::seek(const Value& value, bool soft) {
+    requireUsed();
+    table_.write();
+    bof_ = false;
+    Order* o = current();
+    if (!o)
+        throw dbf::TableError("seek without a controlling order in work area " +
+                              std::to_string(number_));
+    const dbf::IndexDefinition& def = o->file.definition();
+    const bool text = def.keyType == dbf::KeyType::Character && value.isText();
+    std::string bytes = text ? value.text() : keyBytes(value, def.keyType, def.keyLength);
+    const dbf::SeekMode mode = text ? dbf::SeekMode::Prefix : dbf::SeekMode::Exact;
+    const dbf::SeekResult r = o->file.seek(bytes, mode, soft, o->scope);
+    auto matches = [&](const dbf::IndexEntry& e) {
+        if (mode == dbf::SeekMode::Prefix)
+            return bytes.size() <= e.key.size() && e.key.compare(0, bytes.size(), bytes) == 0;
+        return e.key == bytes;
+    };
+    std::optional<dbf::IndexEntry> e = r.entry;
+    bool found = r.found;
+    while (e && !land(e->recno))
+        e = o->file.skip(*e, 1, o->scope).entry;
+    if (e && found)
+        found = matches(*e);
+    if (!e || (!found && !soft)) {
+        setEof();
+        found_ = false;
+        return false;
+    }
+    found_ = found;
+    return found;
+}
+
+uint64_t WorkArea::keyCount() {
+    requireUsed();
+    table_.write();
+    Order* o = current();
+    if (o && (o->hidesDeleted || !deletedHidden()))
+        return o->file.count(o->scope);
+    uint64_t n = 0;
+    if (o) {
+        for (const dbf::IndexEntry& e : o->file.entries(o->scope))
+            table_.scan(e.recno, e.recno, [&](uint32_t, std::string_view rec) {
+                if (!deletedRecord(rec.data()))
+                    ++n;
+            });
+        return n;
+    }
+    table_.scan(1, table_.recordCount(), [&](uint32_t, std::string_view rec) {
+        if (!deletedHidden() || !deletedRecord(rec.data()))
+            ++n;
+    });
+    return n;
+}
+
+// ---------------------------------------------------------------- fields
+
+Value WorkArea::get(std::string_view field) const {
+    requireUsed();
+    const int i = table_.fieldIndex(field);
+    if (i < 0)
+        throw dbf::TableError("no field " + std::string(field) + " in " + table_.path());
+    if (eval_)
+        return table_.valueOf(eval_->record, i);
+    return table_.get(i);
+}
+
+void WorkArea::put(std::string_view field, const Value& value) {
+    requireUsed();
+    if (eof_)
+        throw dbf::TableError("no current record in work area " + std::to_string(number_));
+    table_.put(field, value);
+}
+
+// ---------------------------------------------------------------- view
+
+void WorkArea::setView(std::string file, CondBlock cond, std::string text) {
+    viewFile_ = std::move(file);
+    viewCond_ = std::move(cond);
+    viewText_ = std::move(text);
+}
+
+void WorkArea::clearView() {
+    viewFile_.clear();
+    viewCond_ = nullptr;
+    viewText_.clear();
+}
+
+} // namespace dn::data

@@ -1,0 +1,539 @@
+#include "common/data/expr.h"
+
+#include "common/dbf/table.h"
+#include "common/util/clock.h"
+#include "common/util/cp1252.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+namespace dn::data {
+
+namespace {
+
+struct Ctx {
+    const dbf::Table* table;
+    std::string_view record;
+    uint32_t recno;
+};
+
+using Fn = std::function<Value(const Ctx&)>;
+
+[[noreturn]] void mismatch(const char* op) {
+    throw ExpressionError(std::string("wrong kind of operand for ") + op);
+}
+
+const std::string& textOf(const Value& v, const char* op) {
+    if (!v.isText())
+        mismatch(op);
+    return v.text();
+}
+
+double numberOf(const Value& v, const char* op) {
+    if (!v.isNumber())
+        mismatch(op);
+    return v.number();
+}
+
+// Texts compare over the length of the right-hand text; other kinds by value.
+int compareValues(const Value& a, const Value& b, bool exact, const char* op) {
+    if (a.isText() && b.isText()) {
+        const std::string& l = a.text();
+        const std::string& r = b.text();
+        const std::string_view lv =
+            exact ? std::string_view(l) : std::string_view(l).substr(0, r.size());
+        const int c = lv.compare(r);
+        // Byte order as unsigned characters, as the index keys sort.
+        if (c == 0)
+            return 0;
+        const size_t n = std::min(lv.size(), r.size());
+        for (size_t i = 0; i < n; ++i) {
+            const auto x = static_cast<unsigned char>(lv[i]);
+            const auto y = static_cast<unsigned char>(r[i]);
+            if (x != y)
+                return x < y ? -1 : 1;
+        }
+        return lv.size() < r.size() ? -1 : 1;
+    }
+    if (a.isNumber() && b.isNumber())
+        return a.number() < b.number() ? -1 : (a.number() > b.number() ? 1 : 0);
+    if (a.isDate() && b.isDate())
+        return a.date() < b.date() ? -1 : (a.date() > b.date() ? 1 : 0);
+    if (a.isLogical() && b.isLogical())
+        return int(a.logical()) - int(b.logical());
+    mismatch(op);
+}
+
+std::string strOf(double v, int width, int decimals) {
+    char buf[64];
+    const int n = std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, v);
+    if (n < 0 || n > width)
+        return std::string(static_cast<size_t>(width), '*');
+    return std::string(buf, static_cast<size_t>(n));
+}
+
+class Parser {
+public:
+    Parser(std::string_view text, const dbf::Table& table) : s_(text), table_(table) {}
+
+    Fn parseAll() {
+        skipBlanks();
+        // A code block "{ || expression }": its expression.
+        if (peek() == '{') {
+            ++p_;
+            skipBlanks();
+            if (!take("||"))
+                fail("'||' expected after '{'");
+            Fn f = parseOr();
+            skipBlanks();
+            if (!take("}"))
+                fail("'}' expected");
+            end();
+            return f;
+        }
+        Fn f = parseOr();
+        end();
+        return f;
+    }
+
+private:
+    [[noreturn]] void fail(const std::string& why) const {
+        throw ExpressionError("expression \"" + std::string(s_) + "\": " + why);
+    }
+    void end() {
+        skipBlanks();
+        if (p_ != s_.size())
+            fail("unexpected text at position " + std::to_string(p_ + 1));
+    }
+    char peek(size_t ahead = 0) const { return p_ + ahead < s_.size() ? s_[p_ + ahead] : '\0'; }
+    void skipBlanks() {
+        while (p_ < s_.size() &&
+               (s_[p_] == ' ' || s_[p_] == '\t' || s_[p_] == '\r' || s_[p_] == '\n'))
+            ++p_;
+    }
+    bool take(std::string_view tok) {
+        skipBlanks();
+        if (s_.substr(p_, tok.size()) == tok) {
+            p_ += tok.size();
+            return true;
+        }
+        return false;
+    }
+    // A dotted word such as .AND., without regard to case.
+    bool takeDotted(std::string_view word) {
+        skipBlanks();
+        if (upper1252(s_.substr(p_, word.size())) == word) {
+            p_ += word.size();
+            return true;
+        }
+        return false;
+    }
+    static bool identStart(char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    }
+    static bool identChar(char c) { return identStart(c) || (c >= '0' && c <= '9'); }
+    std::string ident() {
+        skipBlanks();
+        const size_t b = p_;
+        if (!identStart(peek()))
+            return {};
+        while (identChar(peek()))
+            ++p_;
+        return upper1252(s_.substr(b, p_ - b));
+    }
+
+    Fn parseOr() {
+        Fn l = parseAnd();
+        while (takeDotted(".OR.")) {
+            Fn r = parseAnd();
+            l = [l, r](const Ctx& c) {
+                const Value a = l(c);
+                if (!a.isLogical())
+                    mismatch(".OR.");
+                if (a.logical())
+                    return Value(true);
+                const Value b = r(c);
+                if (!b.isLogical())
+                    mismatch(".OR.");
+                return b;
+            };
+        }
+        return l;
+    }
+    Fn parseAnd() {
+        Fn l = parseNot();
+        while (takeDotted(".AND.")) {
+            Fn r = parseNot();
+            l = [l, r](const Ctx& c) {
+                const Value a = l(c);
+                if (!a.isLogical())
+                    mismatch(".AND.");
+                if (!a.logical())
+                    return Value(false);
+                const Value b = r(c);
+                if (!b.isLogical())
+                    mismatch(".AND.");
+                return b;
+            };
+        }
+        return l;
+    }
+    Fn parseNot() {
+        skipBlanks();
+        if (takeDotted(".NOT.") || (peek() == '!' && peek(1) != '=' && take("!"))) {
+            Fn e = parseNot();
+            return [e](const Ctx& c) {
+                const Value v = e(c);
+                if (!v.isLogical())
+                    mismatch("!");
+                return Value(!v.logical());
+            };
+        }
+        return parseCompare();
+    }
+    Fn parseCompare() {
+        Fn l = parseAdd();
+        skipBlanks();
+        struct Op {
+            const char* tok;
+            int kind; // 0 =, 1 ==, 2 !=, 3 <, 4 <=, 5 >, 6 >=, 7 $
+        };
+        static const Op ops[] = {{"==", 1}, {"!=", 2}, {"<>", 2}, {"<=", 4}, {">=", 6},
+                                 {"=", 0},  {"#", 2},  {"<", 3},  {">", 5},  {"$", 7}};
+        for (const Op& op : ops) {
+            if (!take(op.tok))
+                continue;
+            Fn r = parseAdd();
+            const int k = op.kind;
+            const char* name = op.tok;
+            if (k == 7)
+                return [l, r](const Ctx& c) {
+                    const Value a = l(c);
+                    const Value b = r(c);
+                    return Value(textOf(b, "$").find(textOf(a, "$")) != std::string::npos);
+                };
+            return [l, r, k, name](const Ctx& c) {
+                const int cmp = compareValues(l(c), r(c), k == 1, name);
+                switch (k) {
+                case 0:
+                case 1:
+                    return Value(cmp == 0);
+                case 2:
+                    return Value(cmp != 0);
+                case 3:
+                    return Value(cmp < 0);
+                case 4:
+                    return Value(cmp <= 0);
+                case 5:
+                    return Value(cmp > 0);
+                default:
+                    return Value(cmp >= 0);
+                }
+            };
+        }
+        return l;
+    }
+    Fn parseAdd() {
+        Fn l = parseMul();
+        for (;;) {
+            skipBlanks();
+            if (peek() == '+') {
+                ++p_;
+                Fn r = parseMul();
+                l = [l, r](const Ctx& c) {
+                    Value a = l(c);
+                    const Value b = r(c);
+                    if (a.isText() && b.isText())
+                        return Value(a.text() + b.text());
+                    if (a.isNumber() && b.isNumber())
+                        return Value(a.number() + b.number());
+                    if (a.isDate() && b.isNumber())
+                        return Value(a.date().addDays(static_cast<int>(b.number())));
+                    if (a.isNumber() && b.isDate())
+                        return Value(b.date().addDays(static_cast<int>(a.number())));
+                    mismatch("+");
+                };
+            } else if (peek() == '-' && peek(1) != '>') {
+                ++p_;
+                Fn r = parseMul();
+                l = [l, r](const Ctx& c) {
+                    const Value a = l(c);
+                    const Value b = r(c);
+                    if (a.isText() && b.isText()) {
+                        // The left text's trailing blanks move to the end.
+                        const std::string& t = a.text();
+                        const size_t keep = t.find_last_not_of(' ') + 1;
+                        return Value(t.substr(0, keep) + b.text() +
+                                     std::string(t.size() - keep, ' '));
+                    }
+                    if (a.isNumber() && b.isNumber())
+                        return Value(a.number() - b.number());
+                    if (a.isDate() && b.isNumber())
+                        return Value(a.date().addDays(-static_cast<int>(b.number())));
+                    if (a.isDate() && b.isDate())
+                        return Value(static_cast<double>(a.date() - b.date()));
+                    mismatch("-");
+                };
+            } else {
+                return l;
+            }
+        }
+    }
+    Fn parseMul() {
+        Fn l = parseUnary();
+        for (;;) {
+            skipBlanks();
+            const char op = peek();
+            if (op != '*' && op != '/' && op != '%')
+                return l;
+            ++p_;
+            Fn r = parseUnary();
+            l = [l, r, op](const Ctx& c) {
+                const char name[2] = {op, '\0'};
+                const double a = numberOf(l(c), name);
+                const double b = numberOf(r(c), name);
+                if (op == '*')
+                    return Value(a * b);
+                if (b == 0)
+                    return Value(0.0);
+                return Value(op == '/' ? a / b : std::fmod(a, b));
+            };
+        }
+    }
+    Fn parseUnary() {
+        skipBlanks();
+        if (peek() == '-') {
+            ++p_;
+            Fn e = parseUnary();
+            return [e](const Ctx& c) { return Value(-numberOf(e(c), "-")); };
+        }
+        if (peek() == '+') {
+            ++p_;
+            return parseUnary();
+        }
+        return parsePrimary();
+    }
+
+    Fn literal(Value v) {
+        return [v](const Ctx&) { return v; };
+    }
+
+    Fn parsePrimary() {
+        skipBlanks();
+        const char c = peek();
+        if (c == '(') {
+            ++p_;
+            Fn e = parseOr();
+            if (!take(")"))
+                fail("')' expected");
+            return e;
+        }
+        if (c == '"' || c == '\'' || c == '[') {
+            const char close = c == '[' ? ']' : c;
+            const size_t e = s_.find(close, p_ + 1);
+            if (e == std::string_view::npos)
+                fail("unterminated text literal");
+            std::string t(s_.substr(p_ + 1, e - p_ - 1));
+            p_ = e + 1;
+            return literal(Value(std::move(t)));
+        }
+        if ((c >= '0' && c <= '9') || (c == '.' && peek(1) >= '0' && peek(1) <= '9')) {
+            const size_t b = p_;
+            while ((peek() >= '0' && peek() <= '9') || peek() == '.')
+                ++p_;
+            return literal(Value(std::strtod(std::string(s_.substr(b, p_ - b)).c_str(), nullptr)));
+        }
+        if (c == '.') {
+            if (takeDotted(".T.") || takeDotted(".Y."))
+                return literal(Value(true));
+            if (takeDotted(".F.") || takeDotted(".N."))
+                return literal(Value(false));
+            fail("unexpected '.'");
+        }
+        std::string name = ident();
+        if (name.empty())
+            fail("operand expected at position " + std::to_string(p_ + 1));
+        if (take("->")) {
+            // FIELD -> name, or alias -> name: a field of this table.
+            name = ident();
+            if (name.empty())
+                fail("field name expected after '->'");
+            return field(name);
+        }
+        skipBlanks();
+        if (peek() == '(') {
+            ++p_;
+            std::vector<Fn> args;
+            skipBlanks();
+            if (peek() != ')') {
+                do
+                    args.push_back(parseOr());
+                while (take(","));
+            }
+            if (!take(")"))
+                fail("')' expected after the arguments of " + name);
+            return function(name, std::move(args));
+        }
+        return field(name);
+    }
+
+    Fn field(const std::string& name) {
+        const int i = table_.fieldIndex(name);
+        if (i < 0)
+            fail("unknown field " + name);
+        const dbf::Field& f = table_.fields()[static_cast<size_t>(i)];
+        if (f.type == dbf::FieldType::Character) {
+            const uint32_t off = f.offset;
+            const uint32_t w = f.width;
+            return [off, w](const Ctx& c) { return Value(std::string(c.record.substr(off, w))); };
+        }
+        return [i](const Ctx& c) { return c.table->valueOf(c.record, i); };
+    }
+
+    Fn function(const std::string& name, std::vector<Fn> a) {
+        auto arity = [&](size_t lo, size_t hi) {
+            if (a.size() < lo || a.size() > hi)
+                fail("wrong number of arguments for " + name);
+        };
+        if (name == "UPPER" || name == "LOWER") {
+            arity(1, 1);
+            const bool up = name == "UPPER";
+            return [f = a[0], up](const Ctx& c) {
+                const Value v = f(c);
+                const std::string& t = textOf(v, "UPPER");
+                return Value(up ? upper1252(t) : lower1252(t));
+            };
+        }
+        if (name == "DTOS" || name == "DTOC") {
+            arity(1, 1);
+            const bool s = name == "DTOS";
+            return [f = a[0], s](const Ctx& c) {
+                const Value v = f(c);
+                if (!v.isDate())
+                    mismatch("DTOS");
+                return Value(s ? v.date().dtos() : v.date().toText());
+            };
+        }
+        if (name == "CTOD") {
+            arity(1, 1);
+            return [f = a[0]](const Ctx& c) { return Value(Date::fromText(textOf(f(c), "CTOD"))); };
+        }
+        if (name == "STR") {
+            arity(1, 3);
+            return [a](const Ctx& c) {
+                const double v = numberOf(a[0](c), "STR");
+                const int w = a.size() > 1 ? static_cast<int>(numberOf(a[1](c), "STR")) : 10;
+                const int d = a.size() > 2 ? static_cast<int>(numberOf(a[2](c), "STR")) : 0;
+                if (w <= 0 || w > 64 || d < 0 || d > 30)
+                    return Value(std::string());
+                return Value(strOf(v, w, d));
+            };
+        }
+        if (name == "VAL") {
+            arity(1, 1);
+            return [f = a[0]](const Ctx& c) {
+                return Value(std::strtod(textOf(f(c), "VAL").c_str(), nullptr));
+            };
+        }
+        if (name == "LEFT" || name == "RIGHT") {
+            arity(2, 2);
+            const bool left = name == "LEFT";
+            return [a, left](const Ctx& c) {
+                const Value v = a[0](c);
+                const std::string& t = textOf(v, "LEFT");
+                const double n = numberOf(a[1](c), "LEFT");
+                const size_t k = n <= 0 ? 0 : std::min(t.size(), static_cast<size_t>(n));
+                return Value(left ? t.substr(0, k) : t.substr(t.size() - k));
+            };
+        }
+        if (name == "SUBSTR") {
+            arity(2, 3);
+            return [a](const Ctx& c) {
+                const Value v = a[0](c);
+                const std::string& t = textOf(v, "SUBSTR");
+                double start = numberOf(a[1](c), "SUBSTR");
+                if (start < 0)
+                    start = std::max(0.0, static_cast<double>(t.size()) + start + 1);
+                const size_t from = start <= 1 ? 0 : static_cast<size_t>(start) - 1;
+                if (from >= t.size())
+                    return Value(std::string());
+                size_t len = t.size() - from;
+                if (a.size() > 2) {
+                    const double n = numberOf(a[2](c), "SUBSTR");
+                    len = n <= 0 ? 0 : std::min(len, static_cast<size_t>(n));
+                }
+                return Value(t.substr(from, len));
+            };
+        }
+        if (name == "TRIM" || name == "RTRIM" || name == "LTRIM" || name == "ALLTRIM") {
+            arity(1, 1);
+            const bool l = name == "LTRIM" || name == "ALLTRIM";
+            const bool r = name != "LTRIM";
+            return [f = a[0], l, r](const Ctx& c) {
+                const Value v = f(c);
+                std::string t = textOf(v, "TRIM");
+                if (r)
+                    t.erase(t.find_last_not_of(' ') + 1);
+                if (l)
+                    t.erase(0, std::min(t.size(), t.find_first_not_of(' ')));
+                return Value(std::move(t));
+            };
+        }
+        if (name == "EMPTY") {
+            arity(1, 1);
+            return [f = a[0]](const Ctx& c) { return Value(f(c).isEmpty()); };
+        }
+        if (name == "IIF" || name == "IF") {
+            arity(3, 3);
+            return [a](const Ctx& c) {
+                const Value t = a[0](c);
+                if (!t.isLogical())
+                    mismatch("IIF");
+                return t.logical() ? a[1](c) : a[2](c);
+            };
+        }
+        if (name == "RECNO") {
+            arity(0, 0);
+            return [](const Ctx& c) { return Value(static_cast<double>(c.recno)); };
+        }
+        if (name == "DELETED") {
+            arity(0, 0);
+            return [](const Ctx& c) { return Value(!c.record.empty() && c.record[0] == '*'); };
+        }
+        if (name == "DATE") {
+            arity(0, 0);
+            return [](const Ctx&) { return Value(clock::today()); };
+        }
+        fail("unknown function " + name);
+    }
+
+    std::string_view s_;
+    size_t p_ = 0;
+    const dbf::Table& table_;
+};
+
+} // namespace
+
+struct Expression::Node {
+    Fn fn;
+    const dbf::Table* table;
+};
+
+Expression Expression::compile(std::string_view text, const dbf::Table& table) {
+    Parser p(text, table);
+    Expression e;
+    e.root_ = std::make_shared<const Node>(Node{p.parseAll(), &table});
+    e.text_ = std::string(text);
+    return e;
+}
+
+Value Expression::eval(std::string_view record, uint32_t recno) const {
+    if (!root_)
+        throw ExpressionError("empty expression");
+    return root_->fn(Ctx{root_->table, record, recno});
+}
+
+} // namespace dn::data

@@ -1,0 +1,29 @@
+#pragma once
+
+// Locking, appending and deleting records of the selected area's table. None of
+// these gives up for lack of access: each retries quietly for three seconds, then
+// shows "Il sistema è momentaneamente occupato..." and keeps trying until it
+// succeeds; the message shown before comes back afterwards.
+
+namespace dn::data {
+
+// Locks the current record (true; at end of file the position after the last
+// record) or the whole table (false). Returns when the lock is held.
+void DBLOCK(bool record);
+
+// Appends a blank record under the table lock; on return it is the current record
+// and locked (only it). The caller fills it, commits and unlocks.
+void DBAPP();
+
+// Marks the current record deleted under the table lock, commits it when commit is
+// true, and leaves the pointer on the record that followed it in the controlling
+// order (end of file after the last); all locks are released. At end of file it
+// does nothing.
+void DBDEL(bool commit = true);
+
+// Asks "Confermi la cancellazione?" (OK/Cancel), checks that the current drive is
+// not write-protected, and deletes the current record with DBDEL. At end of file it
+// sounds a 440 Hz tone and asks nothing. True when the record was deleted.
+bool DELREC();
+
+} // namespace dn::data
