@@ -161,7 +161,10 @@ Date Table::lastUpdate() {
     char d[3];
     if (file_.readAt(1, d, 3) < 3)
         throw CorruptFile(path_, "header shorter than 32 bytes");
-    return Date::fromYmd(1900 + static_cast<unsigned char>(d[0]), static_cast<unsigned char>(d[1]),
+    // Years since 1900; some writers store the year modulo 100, so small values are
+    // read in the 1980-2079 window.
+    const int yy = static_cast<unsigned char>(d[0]);
+    return Date::fromYmd(yy < 80 ? 2000 + yy : 1900 + yy, static_cast<unsigned char>(d[1]),
                          static_cast<unsigned char>(d[2]));
 }
 

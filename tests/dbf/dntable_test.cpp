@@ -1,0 +1,101 @@
+// The administrator's tool as its users run it.
+#include "dbf_test_util.h"
+
+#include "common/dbf/table.h"
+
+#include <array>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#ifdef DN_DNTABLE
+
+using namespace dn::dbf;
+using dbftest::TempDir;
+using dn::Date;
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+};
+
+ToolRun dntable(const std::string& args) {
+    ToolRun r;
+    FILE* p = ::popen((std::string("'" DN_DNTABLE "' ") + args + " 2>&1").c_str(), "r");
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
+        r.out.append(buf.data(), n);
+    const int s = ::pclose(p);
+    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    return r;
+}
+
+std::string makeContacts(const TempDir& dir) {
+    const std::string p = Table::create(dir / "rubrica", dbftest::contactFields());
+    Table t;
+    t.open(p, {false, false});
+    EXPECT_TRUE(t.append());
+    t.put("NOMINATIVO", std::string("Citt\xe0, \"Bar\" \x80"));
+    t.put("NOTE", std::string("riga 1\r\nriga 2"));
+    EXPECT_TRUE(t.append());
+    t.put("NOMINATIVO", std::string("Tolto"));
+    t.setDeleted(true);
+    EXPECT_TRUE(t.append());
+    t.put("NOMINATIVO", std::string("Ultimo"));
+    t.put("CAP", std::string("20100"));
+    return p;
+}
+
+} // namespace
+
+TEST(Dntable, CsvDumpsRecordsWithMemosInUtf8AndQuotesWhatNeedsIt) {
+    TempDir dir;
+    const std::string p = makeContacts(dir);
+    const std::string empties(11, ',');
+    ToolRun r = dntable("csv '" + dir / "rubrica" + "'");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "NOMINATIVO,INDIRIZZO,CAP,CITTA,TELEFONO1,TELEFONO2,TELEFONO3,CASA,"
+                     "CELLULARE,FAX,E_MAIL,NOTE\r\n"
+                     "\"Citt\xc3\xa0, \"\"Bar\"\" \xe2\x82\xac\"" +
+                         empties + "\"riga 1\r\nriga 2\"\r\n" + "Ultimo,,20100" +
+                         std::string(9, ',') + "\r\n");
+    r = dntable("csv '" + p + "' --deleted");
+    EXPECT_NE(r.out.find("Tolto" + empties + ",*\r\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Ultimo,,20100" + std::string(9, ',') + ",\r\n"), std::string::npos);
+}
+
+TEST(Dntable, InfoAndPackReportCountsAndPackRefusesATableInUse) {
+    TempDir dir;
+    const std::string p = makeContacts(dir);
+    ToolRun r = dntable("info '" + p + "'");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("records:       3 (2 live, 1 deleted)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("NOTE        M   10   0  offset 236"), std::string::npos) << r.out;
+    {
+        Table inUse;
+        inUse.open(p);
+        r = dntable("pack '" + p + "'");
+        EXPECT_EQ(r.status, 1);
+    }
+    r = dntable("pack '" + p + "'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    Table t;
+    t.open(p);
+    EXPECT_EQ(t.recordCount(), 2u);
+    t.goTo(1);
+    EXPECT_EQ(t.get("NOTE").text(), "riga 1\r\nriga 2");
+    EXPECT_EQ(dntable("nosuchcommand").status, 2);
+    // A damaged table is named in the program's own words.
+    std::string bytes = dbftest::slurp(p);
+    bytes[4] = 100;
+    t.close();
+    dbftest::spit(p, bytes);
+    r = dntable("info '" + p + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("Il file " + p + " risulta corrotto."), std::string::npos) << r.out;
+}
+
+#endif

@@ -1,0 +1,69 @@
+// dntable: shows, dumps and maintains the program's tables from the command line.
+#include "command.h"
+
+#include "common/dbf/error.h"
+#include "common/util/cp1252.h"
+#include "platform/file.h"
+
+#include <algorithm>
+#include <iostream>
+#include <map>
+
+namespace dntable {
+
+namespace {
+std::map<std::string, Command>& registry() {
+    static std::map<std::string, Command> r;
+    return r;
+}
+} // namespace
+
+Registration::Registration(Command command) {
+    const std::string name = command.name;
+    registry().emplace(name, std::move(command));
+}
+
+std::vector<Command> commands() {
+    std::vector<Command> all;
+    for (const auto& [name, c] : registry())
+        all.push_back(c);
+    return all;
+}
+
+} // namespace dntable
+
+namespace {
+
+void usage(std::ostream& out) {
+    out << "usage: dntable <command> <arguments>\n\ncommands:\n";
+    for (const dntable::Command& c : dntable::commands())
+        out << "  " << c.name << " " << c.usage << "\n      " << c.summary << "\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::string(argv[1]) == "help" || std::string(argv[1]) == "--help") {
+        usage(argc < 2 ? std::cerr : std::cout);
+        return argc < 2 ? 2 : 0;
+    }
+    const std::vector<dntable::Command> all = dntable::commands();
+    const auto it = std::find_if(all.begin(), all.end(),
+                                 [&](const dntable::Command& c) { return c.name == argv[1]; });
+    if (it == all.end()) {
+        std::cerr << "dntable: unknown command " << argv[1] << "\n";
+        usage(std::cerr);
+        return 2;
+    }
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    try {
+        return it->run(args, std::cout, std::cerr);
+    } catch (const dn::dbf::CorruptFile& e) {
+        std::cerr << dn::cp1252ToUtf8(e.message()) << " (" << e.detail() << ")\n";
+    } catch (const dn::platform::FileError& e) {
+        std::cerr << "dntable: " << e.what() << "\n";
+    } catch (const std::exception& e) {
+        std::cerr << "dntable: " << e.what() << "\n";
+    }
+    return 1;
+}
