@@ -35,6 +35,10 @@ std::string Table::tablePath(const std::string& path) {
     std::string name = upper1252(std::string_view(path).substr(start));
     if (name.find('.') == std::string::npos)
         name += ".DBF";
+    // A name ending in "." asks for no extension: "NET." is the file "NET", as
+    // Windows drops the trailing dot.
+    else if (name.size() > 1 && name.back() == '.' && name != "..")
+        name.pop_back();
     return path.substr(0, start) + name;
 }
 

@@ -84,7 +84,7 @@ public:
     // is upper-cased; existing files are replaced. Returns the table file's path.
     static std::string create(const std::string& path, const std::vector<FieldDef>& fields);
     // The name as the store uses it: last component upper-cased, ".DBF" added when it
-    // has no extension.
+    // has no extension; a final "." (as in "NET.") means none and is dropped.
     static std::string tablePath(const std::string& path);
     // The memo file of a table file: same name, extension ".DBT".
     static std::string memoPathOf(const std::string& tablePath);
