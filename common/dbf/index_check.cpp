@@ -73,7 +73,7 @@ bool walkTree(const IndexFile& index, Problems& problems, FlatEntries& out) {
                 if (j == 0)
                     leaves = n.isLeaf();
                 if (n.isLeaf() != leaves) {
-                    problems.add("Foglie a profondità diverse (" + page(e.offset) + ")");
+                    problems.add("Foglie a profondit\xE0 diverse (" + page(e.offset) + ")");
                     return false;
                 }
                 if (n.isRoot() != (depth == 0)) {
@@ -172,7 +172,7 @@ void compareKeys(const IndexFile& index, const RecordScan& scan, const KeyEvalua
                 ++end;
             while (j < actual.recnos.size() &&
                    std::memcmp(keyAt(actual, j), keyAt(expected, order[i]), kl) < 0) {
-                problems.add("Chiave in più per il record " + std::to_string(actual.recnos[j]));
+                problems.add("Chiave in pi\xF9 per il record " + std::to_string(actual.recnos[j]));
                 ++j;
             }
             bool held = false;
@@ -181,7 +181,8 @@ void compareKeys(const IndexFile& index, const RecordScan& scan, const KeyEvalua
                 for (size_t x = i; x < end; ++x)
                     held = held || expected.recnos[order[x]] == actual.recnos[j];
                 if (!held)
-                    problems.add("Chiave in più per il record " + std::to_string(actual.recnos[j]));
+                    problems.add("Chiave in pi\xF9 per il record " +
+                                 std::to_string(actual.recnos[j]));
                 ++j;
             }
             if (!held)
@@ -206,7 +207,7 @@ void compareKeys(const IndexFile& index, const RecordScan& scan, const KeyEvalua
                          std::to_string(expected.recnos[order[i]]));
             ++i;
         } else {
-            problems.add("Chiave in più per il record " + std::to_string(actual.recnos[j]));
+            problems.add("Chiave in pi\xF9 per il record " + std::to_string(actual.recnos[j]));
             ++j;
         }
     }

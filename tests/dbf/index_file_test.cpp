@@ -71,7 +71,7 @@ TEST(IndexBuild, UniqueKeepsTheFirstRecordOfEachValue) {
     recs.rows[0][0] = '*'; // record 1 deleted, its key still in the index
     const IndexCheckReport r = checkIndex(idx, recs.scan(), textKey(4));
     ASSERT_FALSE(r.ok());
-    EXPECT_EQ(r.problems.front(), "Chiave in più per il record 1");
+    EXPECT_EQ(r.problems.front(), "Chiave in pi\xF9 per il record 1");
 }
 
 TEST(IndexNavigation, ScopesSeeksAndCountsFollowTheKeys) {

@@ -1,0 +1,79 @@
+// The index commands of the administrator's tool, run as its users run them.
+#include "common/dbf/index_file.h"
+#include "common/dbf/table.h"
+#include "dbf_test_util.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#ifdef DN_DNTABLE
+
+using namespace dn::dbf;
+
+namespace {
+
+// Runs dntable with the arguments; returns its exit status, its output in `out`.
+int tool(const dbftest::TempDir& dir, const std::string& args, std::string& out) {
+    const std::string log = dir / "tool.log";
+    const int s = std::system(("'" DN_DNTABLE "' " + args + " > '" + log + "' 2>&1").c_str());
+    out = dbftest::slurp(log);
+    return WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+}
+
+} // namespace
+
+TEST(IndexTool, CheckFindsWhatTheIndexMissesAndReindexMendsIt) {
+    dbftest::TempDir dir;
+    const std::string table = Table::create(dir / "scadenze", dbftest::deadlineFields());
+    {
+        Table t;
+        t.open(table, {false, false});
+        for (int i = 1; i <= 500; ++i) {
+            ASSERT_TRUE(t.append());
+            t.put("CODICE", std::to_string(1 + i % 10));
+            t.put("DATA", dn::Date::fromYmd(2020 + i % 5, 1 + i % 12, 1 + i % 28));
+            t.put("ORA", i % 2 ? std::string("08:00") : std::string());
+        }
+        t.close();
+    }
+    const std::string index = dir / "SCADENZE.NTX";
+    const std::string args = "'" + table + "' '" + index + "'";
+    std::string out;
+    EXPECT_EQ(tool(dir, "reindex " + args + " --key 'codice + DTOS( data ) + ora'", out), 0) << out;
+    EXPECT_NE(out.find("rebuilt, 500 keys"), std::string::npos) << out;
+    EXPECT_EQ(tool(dir, "check " + args, out), 0) << out;
+    EXPECT_NE(out.find("OK: 500 keys"), std::string::npos) << out;
+
+    // Changes made behind the index's back: a record deleted, one with a new date.
+    {
+        Table t;
+        t.open(table, {false, false});
+        t.goTo(17);
+        t.setDeleted(true);
+        t.goTo(18);
+        t.put("DATA", dn::Date::fromYmd(1999, 1, 1));
+        t.close();
+    }
+    EXPECT_EQ(tool(dir, "check " + args, out), 1) << out;
+    EXPECT_NE(out.find("Chiave in pi\xC3\xB9 per il record 17"), std::string::npos) << out;
+    EXPECT_NE(out.find("Chiave mancante per il record 18"), std::string::npos) << out;
+    // Rebuilt with the key and condition stored in the file itself.
+    EXPECT_EQ(tool(dir, "reindex " + args, out), 0) << out;
+    EXPECT_EQ(tool(dir, "check " + args, out), 0) << out;
+    EXPECT_NE(out.find("OK: 499 keys"), std::string::npos) << out;
+    const IndexFile idx = IndexFile::open(index, false);
+    EXPECT_EQ(idx.definition().keyExpression, "codice + DTOS( data ) + ora");
+    EXPECT_EQ(idx.definition().forExpression, "!DELETED()");
+
+    // A damaged index is named, and mended too.
+    std::string bytes = dbftest::slurp(index);
+    bytes[cdx::kTagHeaderOffset + cdx::kCounterOffset] ^= 1;
+    dbftest::spit(index, bytes);
+    EXPECT_EQ(tool(dir, "check " + args, out), 1) << out;
+    EXPECT_NE(out.find("rimasta a met"), std::string::npos) << out;
+    EXPECT_EQ(tool(dir, "reindex " + args, out), 0) << out;
+    EXPECT_EQ(tool(dir, "check " + args, out), 0) << out;
+}
+
+#endif
