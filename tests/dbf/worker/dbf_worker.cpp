@@ -3,10 +3,16 @@
 //   A <tag>   a record appended with that tag in GENERAZIO
 //   D <tag>   the record with that tag marked deleted
 // Usage: dbf_worker <table> <id> <operations> <seed> [delete] [forever]
-// With "forever" it runs until killed. Exit code 2 when a lock stays busy too long.
+//                   [index=<index file>] [die-in-index]
+// With "forever" it runs until killed. With an index file, every write also keeps
+// that index current; "die-in-index" kills the worker with SIGKILL in the middle of
+// its 20th index change. Exit code 2 when a lock stays busy too long.
+#include "common/dbf/index_expr.h"
+#include "common/dbf/index_maintain.h"
 #include "common/dbf/table.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,14 +53,39 @@ int main(int argc, char** argv) {
     const int id = std::atoi(argv[2]);
     const int operations = std::atoi(argv[3]);
     std::mt19937 rng(static_cast<unsigned>(std::atoi(argv[4])));
-    bool deletes = false, forever = false;
+    bool deletes = false, forever = false, dieInIndex = false;
+    std::string indexPath;
     for (int i = 5; i < argc; ++i) {
         deletes = deletes || std::strcmp(argv[i], "delete") == 0;
         forever = forever || std::strcmp(argv[i], "forever") == 0;
+        dieInIndex = dieInIndex || std::strcmp(argv[i], "die-in-index") == 0;
+        if (std::strncmp(argv[i], "index=", 6) == 0)
+            indexPath = argv[i] + 6;
     }
     try {
+        IndexFile index; // declared before the table, which tells it of writes until closed
+        IndexMaintainer indexes;
         Table t;
         t.open(path);
+        if (!indexPath.empty()) {
+            index = IndexFile::open(indexPath, true);
+            const IndexDefinition& d = index.definition();
+            indexes.add(&index,
+                        readKeyExpression(d.keyExpression, d.forExpression, t.structure()).eval);
+            t.addObserver(&indexes);
+        }
+        if (dieInIndex) {
+            // Page writes come only after a change has marked the index as changing.
+            dn::platform::FaultHooks hooks;
+            static int pages = 0;
+            hooks.onWrite = [p = index.path()](const std::string& file, uint64_t,
+                                               size_t n) -> long long {
+                if (file == p && n == 512 && ++pages == 20)
+                    std::raise(SIGKILL);
+                return -1;
+            };
+            dn::platform::setFaultHooks(hooks);
+        }
         int appended = 0;
         for (int op = 0; forever || op < operations; ++op) {
             const int kind = static_cast<int>(rng() % 10);
