@@ -18,7 +18,9 @@ namespace dn::print {
 
 namespace {
 
-void notify(const std::string& text) { messages().ask(1, text, "Attenzione"); }
+void notify(const std::string& text) {
+    messages().ask(1, text, "Attenzione");
+}
 
 bool endsWithPdf(const std::string& path) {
     if (path.size() < 4)
@@ -64,8 +66,8 @@ std::string fileNameFor(const std::string& docName) {
     std::string out;
     for (char c : docName) {
         const auto u = static_cast<unsigned char>(c);
-        const bool bad = u < 0x20 || u == 0x7F || std::string_view("\\/:*?\"<>|").find(c) !=
-                                                      std::string_view::npos;
+        const bool bad = u < 0x20 || u == 0x7F ||
+                         std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
         out += bad ? '_' : c;
     }
     // Trailing dots and blanks are dropped by Windows; leading ones hide the file.
@@ -125,7 +127,8 @@ bool printWithDialog(const Recording& rec, int currentPage, TWindow* owner) {
             dlg.End(1);
         },
         dlg);
-    TButton::Redefine(202, [&dlg] { dlg.End(2); }, dlg);
+    TButton::Redefine(
+        202, [&dlg] { dlg.End(2); }, dlg);
     TDialog::ActivateOptions opts;
     opts.centered = true;
     if (dlg.Activate(opts) != 1)
@@ -155,8 +158,7 @@ std::string savePdfAs(const Recording& rec) {
     if (!endsWithPdf(path))
         path += ".pdf";
     if (QFileInfo::exists(tk::toQt(path)) &&
-        messages().ask(4, "Il file " + path + " gi\xE0 esiste. Lo sovrascrivo?", "Attenzione") !=
-            1)
+        messages().ask(4, "Il file " + path + " gi\xE0 esiste. Lo sovrascrivo?", "Attenzione") != 1)
         return {};
     return makePdf(rec, path) ? path : std::string();
 }
@@ -180,6 +182,8 @@ bool mailPdf(const Recording& rec) {
     return r.status == MailStatus::Opened;
 }
 
-void deleteMailedFiles() { mailedFiles().removeAll(); }
+void deleteMailedFiles() {
+    mailedFiles().removeAll();
+}
 
 } // namespace dn::print

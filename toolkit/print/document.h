@@ -41,7 +41,8 @@ void deleteMailedFiles();
 
 // Messages (Windows-1252).
 inline constexpr const char* kMsgPdfWait = "Generazione PDF in corso...";
-inline constexpr const char* kMsgPdfError = "Si \xE8 verificato un errore durante la creazione del PDF.";
+inline constexpr const char* kMsgPdfError =
+    "Si \xE8 verificato un errore durante la creazione del PDF.";
 inline constexpr const char* kMsgNoMail =
     "Non \xE8 configurato nessun programma di posta elettronica:;"
     "impossibile inviare il PDF per email.";

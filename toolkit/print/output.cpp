@@ -22,7 +22,9 @@ std::string withName(const char* pattern, const std::string& name) {
     return s;
 }
 
-void notify(const std::string& text) { messages().ask(1, text, "Attenzione"); }
+void notify(const std::string& text) {
+    messages().ask(1, text, "Attenzione");
+}
 
 } // namespace
 

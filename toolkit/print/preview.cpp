@@ -7,6 +7,7 @@
 #include "toolkit/widgets.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,13 +26,19 @@
 namespace dn {
 
 const std::array<const char*, TPreview::ButtonCount> TPreview::kBitmaps = {
-    "PREV_TOP", "PREV_PREV",  "PREV_NEXT", "PREV_LAST", "PREV_ZOOM",
-    "PREV_PRINT", "PREV_PDF", "PREV_MAIL", "PREV_EXIT"};
+    "PREV_TOP",   "PREV_PREV", "PREV_NEXT", "PREV_LAST", "PREV_ZOOM",
+    "PREV_PRINT", "PREV_PDF",  "PREV_MAIL", "PREV_EXIT"};
 
 const std::array<const char*, TPreview::ButtonCount> TPreview::kToolTips = {
-    "Prima pagina",         "Pagina precedente", "Pagina successiva",
-    "Ultima pagina",        "Zoom",              "Stampa documento",
-    "Salva come PDF",       "Invia PDF per email", "Esci dall'anteprima di stampa"};
+    "Prima pagina",
+    "Pagina precedente",
+    "Pagina successiva",
+    "Ultima pagina",
+    "Zoom",
+    "Stampa documento",
+    "Salva come PDF",
+    "Invia PDF per email",
+    "Esci dall'anteprima di stampa"};
 
 namespace print {
 
@@ -149,9 +156,9 @@ TPreview::TPreview(std::shared_ptr<const print::Recording> rec, TWindow* owner)
     bar->setContextMenuPolicy(Qt::PreventContextMenu);
     mw->addToolBar(Qt::TopToolBarArea, bar);
     const std::array<void (TPreview::*)(), ButtonCount> actions = {
-        &TPreview::GoTop,   &TPreview::PrevPage, &TPreview::NextPage,
-        &TPreview::GoBottom, &TPreview::Zoom,    &TPreview::PrintDoc,
-        &TPreview::SavePdf, &TPreview::SendMail, nullptr};
+        &TPreview::GoTop,    &TPreview::PrevPage, &TPreview::NextPage,
+        &TPreview::GoBottom, &TPreview::Zoom,     &TPreview::PrintDoc,
+        &TPreview::SavePdf,  &TPreview::SendMail, nullptr};
     for (int i = 0; i < ButtonCount; ++i) {
         auto* b = new tk::BitmapButtonWidget(bar);
         b->setBitmap(QString::fromLatin1(kBitmaps[i]));
@@ -233,7 +240,9 @@ bool TPreview::End() {
     return true;
 }
 
-int TPreview::nPages() const { return static_cast<int>(rec_->pages.size()); }
+int TPreview::nPages() const {
+    return static_cast<int>(rec_->pages.size());
+}
 
 void TPreview::GoPage(int n) {
     const int last = std::max(0, nPages() - 1);
@@ -244,16 +253,26 @@ void TPreview::GoPage(int n) {
     showPage();
 }
 
-void TPreview::GoTop() { GoPage(1); }
-void TPreview::PrevPage() { GoPage(nPage() - 1); }
-void TPreview::NextPage() { GoPage(nPage() + 1); }
-void TPreview::GoBottom() { GoPage(nPages()); }
+void TPreview::GoTop() {
+    GoPage(1);
+}
+void TPreview::PrevPage() {
+    GoPage(nPage() - 1);
+}
+void TPreview::NextPage() {
+    GoPage(nPage() + 1);
+}
+void TPreview::GoBottom() {
+    GoPage(nPages());
+}
 
 std::string TPreview::PageText() const {
     return "Pagina: " + std::to_string(nPage()) + " di " + std::to_string(nPages());
 }
 
-QWidget* TPreview::PageWidget() const { return view_; }
+QWidget* TPreview::PageWidget() const {
+    return view_;
+}
 
 double TPreview::Scale() const {
     if (zoomed_ && zoomScale_ > 0)
@@ -292,7 +311,7 @@ void TPreview::Zoom() {
         zoomed_ = false;
         view_->setMinimumSize(0, 0);
     } else {
-        zoomScale_ = kZoomFactor * view_->fitScale(scroll_->viewport()->size());
+        zoomScale_ = print::kZoomFactor * view_->fitScale(scroll_->viewport()->size());
         zoomed_ = true;
         const QSizeF s = rec_->paper * zoomScale_;
         view_->setMinimumSize(static_cast<int>(s.width()) + 2 * print::kMargin,
@@ -303,11 +322,17 @@ void TPreview::Zoom() {
     view_->update();
 }
 
-void TPreview::PrintDoc() { print::printWithDialog(*rec_, nPage(), this); }
+void TPreview::PrintDoc() {
+    print::printWithDialog(*rec_, nPage(), this);
+}
 
-void TPreview::SavePdf() { print::savePdfAs(*rec_); }
+void TPreview::SavePdf() {
+    print::savePdfAs(*rec_);
+}
 
-void TPreview::SendMail() { print::mailPdf(*rec_); }
+void TPreview::SendMail() {
+    print::mailPdf(*rec_);
+}
 
 bool TPreview::HandleKey(int key) {
     switch (key) {

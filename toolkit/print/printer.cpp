@@ -12,7 +12,9 @@
 namespace dn {
 
 namespace print {
-TFont defaultFont() { return TFont("Arial", 0, -10); }
+TFont defaultFont() {
+    return TFont("Arial", 0, -10);
+}
 } // namespace print
 
 TPrinter::TPrinter(std::string docName, bool preview, bool noPrint, const std::string& model)
@@ -40,9 +42,13 @@ double TPrinter::faceScale(const std::string& face) const {
     return f == "courier new" ? print::kCourierScale : 1.0;
 }
 
-int TPrinter::nVertRes() const { return static_cast<int>(std::lround(rec_->printable.height())); }
+int TPrinter::nVertRes() const {
+    return static_cast<int>(std::lround(rec_->printable.height()));
+}
 
-int TPrinter::nHorzRes() const { return static_cast<int>(std::lround(rec_->printable.width())); }
+int TPrinter::nHorzRes() const {
+    return static_cast<int>(std::lround(rec_->printable.width()));
+}
 
 void TPrinter::StartPage() {
     EndPage();
@@ -51,7 +57,9 @@ void TPrinter::StartPage() {
     lastRow_ = lastCol_ = 0;
 }
 
-void TPrinter::EndPage() { pageOpen_ = false; }
+void TPrinter::EndPage() {
+    pageOpen_ = false;
+}
 
 print::Page& TPrinter::page() {
     if (!pageOpen_)
@@ -76,8 +84,8 @@ double TPrinter::GetTextHeight(const TFont* font) const {
     return QFontMetricsF(BindFont(font)).height();
 }
 
-void TPrinter::Say(double row, double col, const std::string& text, const TFont* font,
-                   double width, Color color, int bkMode, int align) {
+void TPrinter::Say(double row, double col, const std::string& text, const TFont* font, double width,
+                   Color color, int bkMode, int align) {
     SayOptions o;
     o.width = width;
     o.color = color;
@@ -142,8 +150,7 @@ void TPrinter::Say(double row, double col, const std::string& text, const TFont*
     pg.ops.push_back(std::move(op));
 }
 
-void TPrinter::Line(double top, double left, double bottom, double right, double pen,
-                    Color color) {
+void TPrinter::Line(double top, double left, double bottom, double right, double pen, Color color) {
     print::DrawOp op;
     op.kind = print::DrawOp::Kind::Line;
     op.row = top;

@@ -78,8 +78,8 @@ public:
     void Line(double top, double left, double bottom, double right, double pen = 0,
               Color color = 0);
     // A rectangle; filled with `fill` when given.
-    void Box(double top, double left, double bottom, double right, double pen = 0,
-             Color color = 0, std::optional<Color> fill = std::nullopt);
+    void Box(double top, double left, double bottom, double right, double pen = 0, Color color = 0,
+             std::optional<Color> fill = std::nullopt);
 
     // Advance width and cell height (ascent + descent) of text in a font bound to
     // this printer, in device units.

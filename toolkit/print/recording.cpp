@@ -22,9 +22,9 @@ void paintText(QPainter& p, const DrawOp& op) {
     const double top = op.row;
     if (op.clipped()) {
         p.save();
-        p.setClipRect(QRectF(op.clipLeft, top - op.textHeight, op.clipRight - op.clipLeft,
-                             op.textHeight * 3),
-                      Qt::IntersectClip);
+        p.setClipRect(
+            QRectF(op.clipLeft, top - op.textHeight, op.clipRight - op.clipLeft, op.textHeight * 3),
+            Qt::IntersectClip);
     }
     if (op.opaque)
         p.fillRect(QRectF(op.x, top, op.textWidth, op.textHeight), tk::toQColor(op.back));

@@ -25,7 +25,8 @@ PageMetrics defaultPageMetrics(QPageLayout::Orientation o, const std::optional<Q
     m.orientation = o;
     m.dpiX = m.dpiY = kDefaultDpi;
     const QSizeF mm = m.pageSize.size(QPageSize::Millimeter);
-    QSizeF px(std::round(mm.width() / 25.4 * kDefaultDpi), std::round(mm.height() / 25.4 * kDefaultDpi));
+    QSizeF px(std::round(mm.width() / 25.4 * kDefaultDpi),
+              std::round(mm.height() / 25.4 * kDefaultDpi));
     if (o == QPageLayout::Landscape)
         px.transpose();
     m.paper = px;
@@ -94,9 +95,13 @@ SetupDialogHook setSetupDialogHook(SetupDialogHook hook) {
 
 namespace dn {
 
-void PRNLANDSCAPE() { print::printerChoice().orientation = QPageLayout::Landscape; }
+void PRNLANDSCAPE() {
+    print::printerChoice().orientation = QPageLayout::Landscape;
+}
 
-void PRNPORTRAIT() { print::printerChoice().orientation = QPageLayout::Portrait; }
+void PRNPORTRAIT() {
+    print::printerChoice().orientation = QPageLayout::Portrait;
+}
 
 bool PRINTERSETUP(TWindow* owner) {
     print::PrinterChoice& choice = print::printerChoice();
