@@ -3,6 +3,7 @@
 #include "common/data/area.h"
 #include "common/data/errors.h"
 #include "common/data/tables.h"
+#include "common/data/views.h"
 #include "common/disk/checks.h"
 #include "platform/fileops.h"
 #include "platform/find.h"
@@ -153,6 +154,7 @@ void shutdownLibrary() {
     } catch (...) {
         pending = std::current_exception();
     }
+    resetViewState();
     Instance& i = instance();
     if (!i.name.empty()) {
         i.marker.close();

@@ -41,14 +41,6 @@ std::string baseName(const std::string& file) {
     return upper1252(name);
 }
 
-std::string withDbf(const std::string& file) {
-    const size_t slash = file.find_last_of("/\\");
-    const size_t start = slash == std::string::npos ? 0 : slash + 1;
-    if (file.find('.', start) == std::string::npos)
-        return file + ".DBF";
-    return file;
-}
-
 std::string nameAt(const clock::Moment& m) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d%d", m.date.year(), m.date.month(), m.date.day(),
@@ -166,7 +158,7 @@ void CLOSEALL() {
 }
 
 bool NETUSED(const std::string& file) {
-    const std::string path = withDbf(file);
+    const std::string path = dbf::Table::tablePath(file);
     if (platform::GETFILEATTRIBUTES(path) < 0)
         return false;
     try {

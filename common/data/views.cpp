@@ -110,13 +110,17 @@ void DBCLEARVIEW(bool keepCurrent) {
     const std::string remembered = a.controlling() ? a.order(a.controlling()).tag() : std::string();
     const dbf::IndexScope scope = a.scope();
     const std::string file = viewFileName(n);
+    // The files to open again are listed once: a pass that failed after closing
+    // the orders must not leave the next pass with nothing to reopen.
+    std::optional<std::vector<std::string>> others;
     for (int failures = 0;;) {
         const bool done = protect([&] {
-            const std::vector<std::string> others = ORDLIST(file);
+            if (!others)
+                others = ORDLIST(file);
             a.closeOrders();
             platform::removeFile(file);
             a.clearView();
-            for (const std::string& f : others)
+            for (const std::string& f : *others)
                 a.addOrder(f);
             int target = remembered.empty() ? 0 : a.orderNamed(remembered);
             if (!keepCurrent && n >= 1 && n <= kViewAreas &&
@@ -171,6 +175,11 @@ void KEYSEARCH(SearchList* list, int key, const std::string& prefix) {
 
 const std::string& keySearchBuffer() {
     return keySearch().buffer;
+}
+
+void resetViewState() {
+    savedOrders().fill(std::nullopt);
+    keySearch() = KeySearchState{};
 }
 
 } // namespace dn::data

@@ -60,4 +60,8 @@ void KEYSEARCH(SearchList* list, int key, const std::string& prefix = {});
 // The search buffer (for tests and for the list's own display).
 const std::string& keySearchBuffer();
 
+// Forgets the saved order table and the key-search state (the shut-down procedure
+// does, at the end of the run).
+void resetViewState();
+
 } // namespace dn::data

@@ -1,0 +1,187 @@
+#include "common/data/errors.h"
+#include "common/data/records.h"
+#include "common/dbf/error.h"
+#include "common/disk/checks.h"
+#include "common/util/cp1252.h"
+#include "common/util/startup_lock_hook.h"
+#include "data_test_util.h"
+#include "platform/file.h"
+#include "platform/mounts.h"
+
+#include <cerrno>
+#include <fstream>
+
+using namespace dn;
+using namespace dn::data;
+using datatest::DataTest;
+using platform::FileError;
+using platform::FileErrorKind;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ErrorsTest : public DataTest {
+protected:
+    void SetUp() override {
+        DataTest::SetUp();
+        setStartupLockReleaser([this] { releasedAt.push_back(msgs.events.size()); });
+        setEndProgram([this] { ++ended; });
+        setOpenReport([this](const std::string& url) {
+            links.push_back(url);
+            return true;
+        });
+    }
+    void TearDown() override {
+        setStartupLockReleaser({});
+        setEndProgram({});
+        setOpenReport({});
+        DataTest::TearDown();
+    }
+    // The message the handler shows for an error thrown in a protected block.
+    std::string messageFor(const std::function<void()>& fail) {
+        msgs.events.clear();
+        EXPECT_FALSE(protect(fail));
+        const auto asked = msgs.asked();
+        return asked.empty() ? std::string("<none>") : asked.back();
+    }
+    static std::function<void()> fileError(FileErrorKind k, int os, const std::string& path) {
+        return [=] { throw FileError(k, path, os, "failed"); };
+    }
+
+    std::vector<size_t> releasedAt;
+    std::vector<std::string> links;
+    int ended = 0;
+};
+
+TEST_F(ErrorsTest, EveryRowOfTheTableGivesItsMessageWithTheFileUpperCased) {
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, ENXIO, "a:/x.dbf")),
+              "Disco A:/X.DBF non pronto.");
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, EIO, "x.dbf")),
+              "Disco X.DBF non formattato.");
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::WriteProtected, EROFS, "x.dbf")),
+              "Disco X.DBF protetto da scrittura.");
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, EMLINK, "dir")), "Directory DIR piena.");
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::DiskFull, ENOSPC, "x.dbt")),
+              "Spazio sul disco X.DBT insufficiente.");
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::AccessDenied, EACCES, "x.dbf")),
+              "Impossibile accedere al file X.DBF.");
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::Sharing, EAGAIN, "x.ntx")),
+              "Impossibile accedere al file X.NTX.");
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::NotFound, ENOENT, "nodir/x.dbf")),
+              "Percorso NODIR/X.DBF non trovato.");
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::NotFound, ENOENT, "x.dbf")),
+              "Impossibile aprire il file X.DBF.");
+    EXPECT_EQ(messageFor([] { throw dbf::CorruptFile("SCADENZE.NTX", "bad page"); }),
+              "Il file SCADENZE.NTX risulta corrotto.");
+    const std::string raised =
+        messageFor([] { throw RaisedError("DBCMD", 1001, "Operazione non valida", "SEEK"); });
+    EXPECT_EQ(raised.rfind("Error DBCMD/1001  Operazione non valida: SEEK;Function: ", 0), 0u)
+        << raised;
+    EXPECT_NE(raised.find("  Line: "), std::string::npos);
+    // Every message comes after the start-up lock was released; nothing ended.
+    EXPECT_EQ(ended, 0);
+    EXPECT_TRUE(links.empty());
+    ASSERT_FALSE(releasedAt.empty());
+    EXPECT_EQ(releasedAt.back(), 0u); // released before the message was shown
+}
+
+TEST_F(ErrorsTest, RealFailuresOfFilesGiveTheirMessages) {
+    EXPECT_EQ(messageFor([] { DBOPEN(false, {}, "nope"); }),
+              "Impossibile aprire il file NOPE.DBF.");
+    EXPECT_EQ(messageFor([] { DBOPEN(false, {}, "nodir/nope"); }),
+              "Percorso NODIR/NOPE.DBF non trovato.");
+    std::ofstream("BAD.DBF") << "not a table";
+    EXPECT_EQ(messageFor([] { DBOPEN(false, {}, "BAD"); }), "Il file BAD.DBF risulta corrotto.");
+    // An abort after a check's own message shows nothing more.
+    EXPECT_EQ(messageFor([] { throw disk::DiskAbort("refused"); }), "<none>");
+    EXPECT_EQ(messageFor([] { throw Abort(); }), "<none>");
+}
+
+TEST_F(ErrorsTest, AFullDiskAndAWriteProtectedDiskAreTriedForReal) {
+    const std::string small = dataDir() + "/small";
+    fs::create_directories(small);
+    {
+        auto m = fstest::ScopedMount::tmpfs(small, 64 * 1024);
+        if (!m.ok())
+            GTEST_SKIP() << m.error();
+        DBGEN(small + "/RUBRICA", datatest::contactFields());
+        const std::string msg = messageFor([&] {
+            DBOPEN(false, {}, small + "/RUBRICA");
+            for (int i = 0; i < 10000; ++i) {
+                DBAPP();
+                FIELDPUT("NOTE", Value(std::string(500, 'n')));
+                DBCOMMIT();
+                DBUNLOCK();
+            }
+        });
+        EXPECT_EQ(msg.rfind("Spazio sul disco ", 0), 0u) << msg;
+        EXPECT_NE(msg.find(" insufficiente."), std::string::npos) << msg;
+        // What was committed before is all there and readable.
+        const uint32_t count = area().lastRec();
+        DBCLOSE();
+        DBOPEN(false, {}, small + "/RUBRICA");
+        EXPECT_EQ(area().lastRec(), count);
+        DBGOBOTTOM();
+        EXPECT_EQ(FIELDGET("NOTE").text().size() % 500, 0u);
+        DBCLOSE();
+    }
+    const std::string ro = dataDir() + "/ro";
+    fs::create_directories(ro);
+    DBGEN(ro + "/SCADENZE", datatest::deadlineFields());
+    auto m = fstest::ScopedMount::bind(ro, ro, true);
+    if (!m.ok())
+        GTEST_SKIP() << m.error();
+    const std::string msg = messageFor([&] { DBOPEN(false, {}, ro + "/SCADENZE"); });
+    EXPECT_EQ(msg, "Disco " + upper1252(ro) + "/SCADENZE.DBF protetto da scrittura.");
+    EXPECT_FALSE(USED());
+}
+
+TEST_F(ErrorsTest, AnyOtherErrorOffersTheReportAndEndsTheProgram) {
+    msgs.answers = {1};
+    EXPECT_FALSE(protect([] { throw std::runtime_error("index & key; #1"); }));
+    ASSERT_EQ(msgs.events.size(), 1u);
+    const auto& q = msgs.events[0];
+    EXPECT_EQ(q.askKind, 4);
+    EXPECT_EQ(q.text.rfind("Error ?\?\?/?\?\?  index & key; #1;Function: ", 0), 0u) << q.text;
+    EXPECT_NE(q.text.find("  Line: "), std::string::npos);
+    EXPECT_EQ(q.text.substr(q.text.size() - 39), ";;Inviare rapporto di errore via email?");
+    ASSERT_EQ(links.size(), 1u);
+    EXPECT_EQ(links[0].rfind("mailto:?subject=Rapporto%20di%20errore&body=Applicazione%3A%20", 0),
+              0u);
+    EXPECT_NE(
+        links[0].find("%0d%0a%0d%0aError%20%3F%3F%3F%2F%3F%3F%3F%20%20index%20%26%20key%0d%0a%20%2"
+                      "31%0d%0aFunction%3A%20"),
+        std::string::npos)
+        << links[0];
+    EXPECT_EQ(ended, 1);
+
+    // Answered no: no report, the program still ends.
+    msgs.answers = {0};
+    EXPECT_FALSE(protect([] { throw dbf::TableError("no current record"); }));
+    EXPECT_EQ(msgs.asked().back().rfind("Error DBF/???  no current record;Function: ", 0), 0u);
+    EXPECT_EQ(links.size(), 1u);
+    EXPECT_EQ(ended, 2);
+}
+
+TEST(ErrorText, FormatAndLink) {
+    ErrorInfo e;
+    e.severity = 1;
+    e.description = "Attenzione";
+    e.operation = "SKIP";
+    e.function = "ELENCO";
+    e.line = 12;
+    EXPECT_EQ(formatError(e), "Warning ?\?\?/?\?\?  Attenzione: SKIP;Function: ELENCO  Line: 12");
+    e.severity = 2;
+    e.subsystem = "DBFCDX";
+    e.subCode = 1012;
+    e.fileName = "SCADENZE.DBF";
+    EXPECT_EQ(formatError(e),
+              "Error DBFCDX/1012  Attenzione: SCADENZE.DBF;Function: ELENCO  Line: 12");
+    EXPECT_EQ(
+        reportLink("C:\\DN\\DN.EXE", "a&b;c"),
+        "mailto:?subject=Rapporto%20di%20errore&body=Applicazione%3A%20C%3A%5CDN%5CDN.EXE%0d%0a%"
+        "0d%0aa%26b%0d%0ac");
+}
+
+} // namespace

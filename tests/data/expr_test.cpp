@@ -1,0 +1,103 @@
+#include "common/data/expr.h"
+#include "common/dbf/table.h"
+#include "data_test_util.h"
+
+using namespace dn;
+using namespace dn::data;
+using datatest::DataTest;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ExprTest : public DataTest {
+protected:
+    void SetUp() override {
+        DataTest::SetUp();
+        dbf::Table::create("SCADENZE", datatest::deadlineFields());
+        t.open("SCADENZE", dbf::OpenOptions{false, false});
+        ASSERT_TRUE(t.append());
+        t.put("CODICE", Value(datatest::code(3)));
+        t.put("DATA", Value(Date::fromYmd(2024, 2, 19)));
+        t.put("ORA", Value("09:30"));
+        t.put("INCOMBENZA", Value("Chiamare il Notaio Rossi"));
+        t.put("EVASA", Value(false));
+        t.write();
+    }
+    void TearDown() override {
+        t.close();
+        DataTest::TearDown();
+    }
+    Value eval(const std::string& text) {
+        return Expression::compile(text, t).eval(t.record(), t.recno());
+    }
+    bool test(const std::string& text) {
+        const Value v = eval(text);
+        EXPECT_TRUE(v.isLogical()) << text;
+        return v.isLogical() && v.logical();
+    }
+
+    dbf::Table t;
+};
+
+TEST_F(ExprTest, IndexKeysOfTheApplication) {
+    EXPECT_EQ(eval("codice + DTOS( data ) + ora").text(), datatest::code(3) + "2024021909:30");
+    EXPECT_EQ(eval("FIELD -> codice + DTOS( FIELD -> data ) + FIELD -> ora").text(),
+              datatest::code(3) + "2024021909:30");
+    EXPECT_EQ(eval("RECNO()").number(), 1.0);
+    EXPECT_FALSE(test("DELETED()"));
+    EXPECT_TRUE(test("!DELETED()"));
+    t.setDeleted(true);
+    EXPECT_FALSE(test("!DELETED()"));
+}
+
+TEST_F(ExprTest, SearchConditionsAsTheListsWriteThem) {
+    // Deadline search: dates in CTOD literals, text with $ on the upper-cased memo.
+    EXPECT_TRUE(test("CTOD( \"01/02/2024\" ) <= FIELD -> DATA .AND. CTOD( \"29/02/2024\" ) >= "
+                     "FIELD -> DATA .AND. \"NOTAIO\" $ UPPER( FIELD -> INCOMBENZA )"));
+    EXPECT_FALSE(test("CTOD( \"20/02/2024\" ) <= FIELD -> DATA"));
+    EXPECT_FALSE(test("\"AVVOCATO\" $ UPPER( FIELD -> INCOMBENZA )"));
+    // Initial list predicate and the [ ] literal of one blank.
+    EXPECT_TRUE(test("{ || FIELD->data <= DATE() .and. !FIELD->evasa .and. !Deleted() }"));
+    EXPECT_EQ(eval("ORA + [ ] + ORA").text(), "09:30 09:30");
+}
+
+TEST_F(ExprTest, ComparisonsFollowTheDefaultTextEquality) {
+    EXPECT_TRUE(test("ORA = \"09\""));   // over the right-hand text's length
+    EXPECT_FALSE(test("ORA == \"09\"")); // exactly
+    EXPECT_TRUE(test("ORA = \"\""));     // an empty right-hand text matches all
+    EXPECT_FALSE(test("\"\" = ORA"));
+    EXPECT_TRUE(test("ORA <> \"10\" .AND. ORA # \"10\" .AND. ORA != \"10\""));
+    EXPECT_TRUE(test("ORA < \"10\" .OR. .F."));
+    EXPECT_TRUE(test("\"\xE8\" > \"z\"")); // bytes compare unsigned, as keys sort
+    EXPECT_TRUE(test(".NOT. EVASA"));
+}
+
+TEST_F(ExprTest, FunctionsAndArithmetic) {
+    EXPECT_EQ(eval("STR( 42, 5 )").text(), "   42");
+    EXPECT_EQ(eval("STR( 123456, 3 )").text(), "***");
+    EXPECT_EQ(eval("ALLTRIM( CODICE )").text(), "3");
+    EXPECT_EQ(eval("SUBSTR( ORA, 4 )").text(), "30");
+    EXPECT_EQ(eval("LEFT( ORA, 2 ) + RIGHT( ORA, 2 )").text(), "0930");
+    EXPECT_EQ(eval("VAL( ORA ) * 2").number(), 18.0);
+    EXPECT_EQ(eval("DTOC( DATA + 11 )").text(), "01/03/2024");
+    EXPECT_EQ(eval("IIF( EVASA, \"si\", \"no\" )").text(), "no");
+    EXPECT_EQ(eval("UPPER( \"citt\xE0\" )").text(), "CITT\xC0");
+    EXPECT_TRUE(test("EMPTY( GENERAZIO )"));
+    // A division by zero yields 0 and the evaluation goes on.
+    EXPECT_EQ(eval("10 / ( 3 - 3 ) + 1").number(), 1.0);
+    EXPECT_EQ(eval("-(2 + 3) % 4").number(), -1.0);
+}
+
+TEST_F(ExprTest, BadTextsAreRefusedWhenCompiled) {
+    for (const char* bad : {"NOSUCHFIELD", "UPPER(", "UPPER( ORA", "FOO( ORA )", "ORA +", "\"open",
+                            "ORA ORA", "UPPER( ORA, ORA )", "{ || ORA", "FIELD -> "}) {
+        EXPECT_THROW(Expression::compile(bad, t), ExpressionError) << bad;
+    }
+    // Operand kinds are checked when evaluated.
+    EXPECT_THROW(eval("ORA + 1"), ExpressionError);
+    EXPECT_THROW(eval("UPPER( DATA )"), ExpressionError);
+    EXPECT_THROW(eval(".T. .AND. ORA"), ExpressionError);
+}
+
+} // namespace
