@@ -37,7 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 (void)t.get(static_cast<int>(i));
         }
         size_t seen = 0;
-        t.scan(1, 2000, [&](uint32_t, std::string_view rec) { seen += rec.size(); });
+        t.scan(1, 2000, [&](uint32_t, std::string_view rec) {
+            for (size_t i = 0; i < t.fields().size(); ++i) {
+                const dn::Value v = t.valueOf(rec, static_cast<int>(i));
+                seen += v.isText() ? v.text().size() : 1;
+            }
+        });
         (void)t.lastUpdate();
     } catch (const CorruptFile&) {
     } catch (const TableError&) {

@@ -3,6 +3,7 @@
 #include "common/dbf/bytes.h"
 #include "common/dbf/error.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -83,17 +84,73 @@ std::string MemoFile::read(uint32_t block) const {
     if (block < firstDataBlock(blockSize_))
         throw CorruptFile(p, "memo pointer " + std::to_string(block) + " inside the header");
     const uint64_t at = static_cast<uint64_t>(block) * blockSize_;
-    const uint64_t size = file_.size();
-    char h[kBlockHeader];
-    if (at + kBlockHeader > size || file_.readAt(at, h, sizeof h) < sizeof h)
+    std::string fromWindow;
+    if (readAheadLimit_ != 0 && readFromWindow(at, fromWindow))
+        return fromWindow;
+    // One read brings the block header and, for most memos, the whole text; a short
+    // read is the end of the file.
+    char first[512];
+    const size_t got = file_.readAt(at, first, sizeof first);
+    if (got < kBlockHeader)
         throw CorruptFile(p, "memo pointer " + std::to_string(block) + " past the end");
-    const uint32_t len = bytes::be32(h + 4);
-    if (at + kBlockHeader + len > size)
+    const uint32_t len = bytes::be32(first + 4);
+    const size_t inFirst = std::min<size_t>(len, got - kBlockHeader);
+    if (inFirst < len && got < sizeof first)
+        throw CorruptFile(p, "memo at block " + std::to_string(block) + " runs past the end");
+    if (inFirst < len && at + kBlockHeader + len > file_.size())
         throw CorruptFile(p, "memo at block " + std::to_string(block) + " runs past the end");
     std::string text(len, '\0');
-    if (file_.readAt(at + kBlockHeader, text.data(), len) < len)
+    std::copy(first + kBlockHeader, first + kBlockHeader + inFirst, text.data());
+    if (inFirst < len && file_.readAt(at + kBlockHeader + inFirst, text.data() + inFirst,
+                                      len - inFirst) < len - inFirst)
         throw CorruptFile(p, "memo at block " + std::to_string(block) + " runs past the end");
     return text;
+}
+
+void MemoFile::beginReadAhead() {
+    char h[4];
+    if (file_.readAt(0, h, 4) < 4)
+        throw CorruptFile(file_.path(), "memo header shorter than 8 bytes");
+    readAheadLimit_ = static_cast<uint64_t>(bytes::be32(h)) * blockSize_;
+    window_.clear();
+    windowStart_ = 0;
+}
+
+void MemoFile::endReadAhead() {
+    readAheadLimit_ = 0;
+    window_.clear();
+    window_.shrink_to_fit();
+}
+
+bool MemoFile::readFromWindow(uint64_t at, std::string& text) const {
+    constexpr uint64_t kWindow = 1024 * 1024;
+    auto load = [&](uint64_t from, uint64_t n) {
+        const uint64_t size = file_.size();
+        n = std::min({n, readAheadLimit_ - from, size > from ? size - from : 0});
+        window_.resize(static_cast<size_t>(n));
+        window_.resize(file_.readAt(from, window_.data(), window_.size()));
+        windowStart_ = from;
+    };
+    auto covers = [&](uint64_t from, uint64_t n) {
+        return from >= windowStart_ && from + n <= windowStart_ + window_.size();
+    };
+    if (at + kBlockHeader > readAheadLimit_)
+        return false;
+    if (!covers(at, kBlockHeader))
+        load(at, kWindow);
+    if (!covers(at, kBlockHeader))
+        return false; // the file is shorter than its pointer says: read it the usual way
+    const uint32_t len = bytes::be32(window_.data() + (at - windowStart_) + 4);
+    const uint64_t total =
+        uint64_t{kBlockHeader} + len; // 64 bits: a length near 4 GB must not wrap
+    if (at + total > readAheadLimit_)
+        return false;
+    if (!covers(at, total))
+        load(at, std::max(kWindow, total));
+    if (!covers(at, total))
+        return false;
+    text.assign(window_, static_cast<size_t>(at - windowStart_ + kBlockHeader), len);
+    return true;
 }
 
 uint32_t MemoFile::write(std::string_view text) {

@@ -48,9 +48,22 @@ public:
     uint32_t write(std::string_view text);
     void flush() { file_.flush(); }
 
+    // Bulk reading: until endReadAhead(), memos that lie wholly below the free-block
+    // pointer read now are served from large reads of the file. Those blocks are
+    // final (a memo is written before the pointer moves past it and never rewritten
+    // in place), so this is safe while other processes write; memos beyond it are
+    // read one by one as usual.
+    void beginReadAhead();
+    void endReadAhead();
+
 private:
+    bool readFromWindow(uint64_t at, std::string& text) const;
+
     platform::File file_;
     uint32_t blockSize_ = kDefaultBlockSize;
+    uint64_t readAheadLimit_ = 0; // 0: no read-ahead
+    mutable std::string window_;
+    mutable uint64_t windowStart_ = 0;
 };
 
 } // namespace dn::dbf

@@ -5,10 +5,10 @@
 #include "common/util/cp1252.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace dn::dbf {
 
@@ -599,6 +599,18 @@ void Table::scan(uint32_t first, uint32_t last,
         return;
     const uint32_t len = structure_.recordLength();
     const uint32_t perChunk = std::max<uint32_t>(1, (256u * 1024u) / len);
+    // Memos of the scanned records are read in large pieces too, for this call only.
+    struct ReadAhead {
+        MemoFile& memo;
+        explicit ReadAhead(MemoFile& m) : memo(m) {
+            if (memo.isOpen())
+                memo.beginReadAhead();
+        }
+        ~ReadAhead() {
+            if (memo.isOpen())
+                memo.endReadAhead();
+        }
+    } readAhead(memo_);
     std::string chunk;
     for (uint32_t r = first; r <= last;) {
         const uint32_t n = std::min<uint32_t>(perChunk, last - r + 1);

@@ -53,6 +53,8 @@ const std::vector<Damage>& damages() {
          [](std::string& t, std::string&) { setMemoPointer(t, 1, "   12x    "); }},
         {"memo length past the end", true,
          [](std::string&, std::string& m) { m[512 + 4] = '\x7F'; }},
+        {"memo length near 4 GB", true,
+         [](std::string&, std::string& m) { m.replace(512 + 4, 4, "\xFF\xFF\xFF\xFF"); }},
         {"memo file cut inside its header", true,
          [](std::string&, std::string& m) { m.resize(100); }},
         {"memo block size 0", true, [](std::string&, std::string& m) { m[6] = m[7] = 0; }},
@@ -88,21 +90,32 @@ TEST(CorruptFiles, EachHandMadeDamageIsReportedNamingTheFileAndNothingIsWritten)
         dbftest::spit(dir / "BAD.DBF", table);
         dbftest::spit(dir / "BAD.DBT", memo);
         const std::string expected = dir / (d.inMemo ? "BAD.DBT" : "BAD.DBF");
-        bool reported = false;
-        try {
-            Table t;
-            t.open(dir / "bad", {false, false});
-            t.goTo(1);
-            (void)t.get("NOTE");
-            t.goTo(2);
-            (void)t.get("NOTE");
-            t.close();
-        } catch (const CorruptFile& e) {
-            reported = true;
-            EXPECT_EQ(e.path(), expected);
-            EXPECT_EQ(e.message(), "Il file " + expected + " risulta corrotto.");
+        // Record by record, and in bulk (which reads memos ahead in large pieces).
+        for (bool bulk : {false, true}) {
+            bool reported = false;
+            try {
+                Table t;
+                t.open(dir / "bad", {false, false});
+                if (bulk) {
+                    t.scan(1, 2, [&](uint32_t, std::string_view rec) {
+                        for (int f = 0; f < 3; ++f)
+                            (void)t.valueOf(rec, f);
+                    });
+                } else {
+                    for (uint32_t r = 1; r <= 2; ++r) {
+                        t.goTo(r);
+                        for (int f = 0; f < 3; ++f)
+                            (void)t.get(f);
+                    }
+                }
+                t.close();
+            } catch (const CorruptFile& e) {
+                reported = true;
+                EXPECT_EQ(e.path(), expected);
+                EXPECT_EQ(e.message(), "Il file " + expected + " risulta corrotto.");
+            }
+            EXPECT_TRUE(reported) << (bulk ? "bulk" : "record by record");
         }
-        EXPECT_TRUE(reported);
         EXPECT_EQ(dbftest::slurp(dir / "BAD.DBF"), table);
         EXPECT_EQ(dbftest::slurp(dir / "BAD.DBT"), memo);
     }

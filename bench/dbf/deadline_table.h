@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace dnbench {
+
+// The folder for generated benchmark data: $DN_BENCH_DIR, else a folder under the
+// system's temporary folder. Created when missing.
+std::string dataDir();
+
+// A deadline table (the layout of SCADENZE) of `records` records in dataDir(),
+// generated once and reused afterwards: slots 1 to 10 in turn at random, due dates
+// spread uniformly over the ten years 2021-2030, a time on about half of them, a
+// task text of 20 to 120 characters each, and about 1% not done. Deterministic.
+// Returns the table file's path.
+std::string deadlineTable(uint32_t records);
+
+} // namespace dnbench
