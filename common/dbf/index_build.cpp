@@ -63,12 +63,13 @@ void IndexBuilder::addRecords(const RecordScan& scan, const KeyEvaluator& eval) 
     });
 }
 
-std::vector<uint32_t> IndexBuilder::sortedOrder() const {
+void IndexBuilder::sortKeys(std::string& keys, std::vector<uint32_t>& recnos) const {
     const size_t n = recnos_.size();
     const size_t kl = def_.keyLength;
-    std::vector<uint32_t> order;
+    keys.clear();
+    recnos.clear();
     if (n == 0)
-        return order;
+        return;
     // Columns that hold the same byte in every key do not decide the order; the
     // first 16 columns that differ go into two integers compared before anything else.
     std::vector<uint8_t> differ(kl, 0);
@@ -93,7 +94,7 @@ std::vector<uint32_t> IndexBuilder::sortedOrder() const {
             words[c / 8] |= uint64_t(k[cols[c]]) << (56 - 8 * (c % 8));
         items[i] = {words[0], words[1], recnos_[i], static_cast<uint32_t>(i)};
     }
-    auto keyLess = [&](const SortItem& a, const SortItem& b) {
+    auto keyCompare = [&](const SortItem& a, const SortItem& b) {
         if (a.hi != b.hi)
             return a.hi < b.hi ? -1 : 1;
         if (a.lo != b.lo)
@@ -103,25 +104,38 @@ std::vector<uint32_t> IndexBuilder::sortedOrder() const {
         return std::memcmp(k0 + size_t(a.index) * kl, k0 + size_t(b.index) * kl, kl);
     };
     std::sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
-        const int c = keyLess(a, b);
+        const int c = keyCompare(a, b);
         return c != 0 ? c < 0 : a.recno < b.recno;
     });
-    order.reserve(n);
+    keys.reserve(n * kl);
+    recnos.reserve(n);
     for (size_t i = 0; i < n; ++i) {
         if (i > 0) {
-            const int c = keyLess(items[i - 1], items[i]);
+            const int c = keyCompare(items[i - 1], items[i]);
             if (c == 0 && (def_.unique || items[i - 1].recno == items[i].recno))
                 continue; // unique: the first record of a key value; never a repeated entry
         }
-        order.push_back(items[i].index);
+        if (tail) {
+            keys.append(k0 + size_t(items[i].index) * kl, kl);
+        } else {
+            // Every differing column is in the two integers: the key is rebuilt from
+            // them and the constant columns, without touching the scattered originals.
+            const size_t at = keys.size();
+            keys.append(k0, kl);
+            const uint64_t words[2] = {items[i].hi, items[i].lo};
+            for (size_t c = 0; c < cols.size(); ++c)
+                keys[at + cols[c]] = static_cast<char>(words[c / 8] >> (56 - 8 * (c % 8)));
+        }
+        recnos.push_back(items[i].recno);
     }
-    return order;
 }
 
 std::vector<uint8_t> IndexBuilder::image(const std::string& tagName) {
     const uint16_t kl = def_.keyLength;
     const char pad = cdx::padByte(def_.keyType);
-    const std::vector<uint32_t> order = sortedOrder();
+    std::string sortedKeys;
+    std::vector<uint32_t> sortedRecnos;
+    sortKeys(sortedKeys, sortedRecnos);
     std::vector<uint8_t> img(cdx::kFirstNodeOffset, 0);
     auto newPage = [&img]() {
         const uint32_t off = static_cast<uint32_t>(img.size());
@@ -132,9 +146,9 @@ std::vector<uint8_t> IndexBuilder::image(const std::string& tagName) {
     // Leaves, packed as full as they go.
     std::vector<LevelEntry> level;
     std::vector<cdx::EntryRef> refs;
-    refs.reserve(order.size());
-    for (uint32_t idx : order)
-        refs.push_back({keys_.data() + size_t(idx) * kl, recnos_[idx], 0});
+    refs.reserve(sortedRecnos.size());
+    for (size_t i = 0; i < sortedRecnos.size(); ++i)
+        refs.push_back({sortedKeys.data() + i * kl, sortedRecnos[i], 0});
     uint32_t prevLeaf = cdx::kNoPage;
     auto flushLeaf = [&](size_t start, size_t count) {
         const uint32_t off = newPage();

@@ -31,7 +31,8 @@ public:
     std::vector<uint8_t> image(const std::string& tagName);
 
 private:
-    std::vector<uint32_t> sortedOrder() const;
+    // The keys in index order, one after another, with their record numbers.
+    void sortKeys(std::string& keys, std::vector<uint32_t>& recnos) const;
 
     IndexDefinition def_;
     std::vector<char> keys_;
