@@ -1,0 +1,98 @@
+#include "platform/file.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using dn::platform::File;
+using dn::platform::FileError;
+using dn::platform::FileErrorKind;
+using dn::platform::LockKind;
+using dn::platform::Share;
+
+namespace {
+
+std::string scratch(const char* name) {
+    const fs::path dir = fs::temp_directory_path() / ("dn_share_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    return (dir / name).string();
+}
+
+FileErrorKind openKind(const std::string& p, bool writable, Share share) {
+    try {
+        File f = File::open(p, writable, share);
+        return FileErrorKind::Io; // stands for "opened"
+    } catch (const FileError& e) {
+        return e.kind();
+    }
+}
+
+} // namespace
+
+TEST(FileSharing, SharedOpensCoexistAndAnExclusiveOneAdmitsNoOther) {
+    const std::string p = scratch("share.bin");
+    File::create(p).writeAt(0, "data", 4);
+    {
+        File a = File::open(p, true, Share::Shared);
+        File b = File::open(p, false, Share::Shared);
+        EXPECT_EQ(openKind(p, true, Share::Exclusive), FileErrorKind::Sharing);
+        EXPECT_EQ(openKind(p, false, Share::None), FileErrorKind::Io); // outside the convention
+    }
+    {
+        File x = File::open(p, false, Share::Exclusive); // read-only, still exclusive
+        EXPECT_EQ(openKind(p, true, Share::Shared), FileErrorKind::Sharing);
+        EXPECT_EQ(openKind(p, false, Share::Exclusive), FileErrorKind::Sharing);
+        // Creating over it is refused before a byte is lost.
+        EXPECT_THROW(File::create(p, Share::Exclusive), FileError);
+        EXPECT_EQ(x.size(), 4u);
+    }
+    EXPECT_EQ(openKind(p, true, Share::Exclusive), FileErrorKind::Io);
+}
+
+TEST(FileSharing, ReadOnlyOpensRefuseWritesButHoldExclusiveLocks) {
+    const std::string p = scratch("ro.bin");
+    File::create(p).writeAt(0, "abc", 3);
+    File ro = File::open(p, false);
+    EXPECT_THROW(ro.writeAt(0, "x", 1), FileError);
+    EXPECT_THROW(ro.truncate(0), FileError);
+    ASSERT_TRUE(ro.tryLock(4000000005ULL, 1, LockKind::Exclusive));
+    File other = File::open(p, true);
+    EXPECT_FALSE(other.tryLock(4000000005ULL, 1, LockKind::Shared));
+    char buf[3];
+    ASSERT_EQ(ro.readAt(0, buf, 3), 3u);
+    EXPECT_EQ(std::string(buf, 3), "abc");
+}
+
+TEST(FileLocks, NarrowingKeepsTheKeptBytesAndFreesTheRest) {
+    const std::string p = scratch("narrow.bin");
+    File a = File::create(p);
+    File b = File::open(p, true);
+    const uint64_t base = 4000000001ULL, length = 294967295ULL, keep = 4000000042ULL;
+    ASSERT_TRUE(a.tryLock(base, length, LockKind::Exclusive));
+    EXPECT_TRUE(a.narrowLock(base, length, keep, 1));
+    EXPECT_FALSE(b.tryLock(keep, 1, LockKind::Exclusive));
+    EXPECT_TRUE(b.tryLock(keep - 1, 1, LockKind::Exclusive));
+    EXPECT_TRUE(b.tryLock(keep + 1, 1, LockKind::Exclusive));
+    EXPECT_TRUE(b.tryLock(base, 1, LockKind::Exclusive));
+    EXPECT_TRUE(b.tryLock(base + length - 1, 1, LockKind::Exclusive));
+}
+
+TEST(FileReplace, TheNewFileTakesTheNameWithItsSharingLock) {
+    const std::string target = scratch("target.bin"), fresh = scratch("fresh.bin");
+    File::create(target).writeAt(0, "old", 3);
+    File old = File::open(target, true, Share::Exclusive);
+    File neu = File::create(fresh, Share::Exclusive);
+    neu.writeAt(0, "new!", 4);
+    dn::platform::replaceFile(neu, old, target);
+    EXPECT_FALSE(old.isOpen());
+    EXPECT_EQ(neu.path(), target);
+    EXPECT_FALSE(fs::exists(fresh));
+    std::ifstream in(target, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new!");
+    // Still held exclusively under its new name.
+    EXPECT_EQ(openKind(target, true, Share::Shared), FileErrorKind::Sharing);
+    neu.close();
+    EXPECT_EQ(openKind(target, true, Share::Shared), FileErrorKind::Io);
+}
