@@ -269,7 +269,9 @@ void TWBrowse::Layout() {
     auto* v = tk::viewOf(this);
     if (!v)
         return;
-    const int avail = v->viewport()->height() - HeaderHeight();
+    // Before the list first shows its viewport has no size yet; its frame's inside does.
+    const int inside = v->isVisible() ? v->viewport()->height() : v->contentsRect().height();
+    const int avail = inside - HeaderHeight();
     rowCount_ = std::max(1, avail / RowHeight());
     Refresh();
 }

@@ -37,12 +37,12 @@ public:
     using ColorBlock = std::function<Color()>;
     enum Justify { Left = 0, Right = 1, Center = 2 };
     struct Options {
-        std::vector<std::string> headers;
-        std::vector<int> colSizes; // pixels; missing or 0: as wide as the header
-        std::vector<int> justify;  // Justify per column
-        ClickBlock dblClick;
-        Block change; // the current row changed
-        std::shared_ptr<RowSource> source;
+        std::vector<std::string> headers{};
+        std::vector<int> colSizes{}; // pixels; a column without one is as wide as its header
+        std::vector<int> justify{};  // Justify per column
+        ClickBlock dblClick{};
+        Block change{}; // the current row changed
+        std::shared_ptr<RowSource> source{};
     };
     static TWBrowse* Redefine(int id, RowBlock line, TDialog& dlg, Options o);
     static TWBrowse* New(int row, int col, int width, int height, RowBlock line, TWindow& parent,

@@ -12,10 +12,10 @@ class TDialog;
 
 // What the data controls' Redefine and New take besides their variable.
 struct DataOptions {
-    Block change;        // runs after every change the user makes
-    CondBlock valid;     // runs when the control is left; false keeps the focus there
-    CondBlock when;      // enabling condition
-    std::string varName; // cVarName
+    Block change{};        // runs after every change the user makes
+    CondBlock valid{};     // runs when the control is left; false keeps the focus there
+    CondBlock when{};      // enabling condition
+    std::string varName{}; // cVarName
 };
 
 namespace tk {

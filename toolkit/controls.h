@@ -24,8 +24,8 @@ class TSay : public TWindow {
 public:
     using TextBlock = std::function<std::string()>;
     struct Options {
-        std::optional<Color> clrText;
-        std::optional<Color> clrPane;
+        std::optional<Color> clrText{};
+        std::optional<Color> clrPane{};
         const TFont* font = nullptr;
     };
     // text may be empty: the template's text stays.
@@ -56,9 +56,9 @@ private:
 class TButton : public TWindow {
 public:
     struct Options {
-        CondBlock when;
-        std::optional<bool> cancel;
-        std::string toolTip;
+        CondBlock when{};
+        std::optional<bool> cancel{};
+        std::string toolTip{};
     };
     static TButton* Redefine(int id, Block action, TDialog& dlg, const Options& o);
     static TButton* Redefine(int id, Block action, TDialog& dlg) {
@@ -83,8 +83,8 @@ protected:
 class TBtnBmp : public TButton {
 public:
     struct Options {
-        std::string toolTip;
-        CondBlock when;
+        std::string toolTip{};
+        CondBlock when{};
     };
     // bitmap may be empty: the button shows nothing.
     static TBtnBmp* Redefine(int id, const std::string& bitmap, Block action, TDialog& dlg,

@@ -34,9 +34,9 @@ public:
     struct ActivateOptions {
         bool centered = false;
         bool modal = true;
-        CondBlock valid; // close check; replaces bValid when given
-        Block init;      // replaces bInit when given; runs before the dialog shows
-        Block start;     // runs once, just after the dialog is first shown
+        CondBlock valid{}; // close check; replaces bValid when given
+        Block init{};      // replaces bInit when given; runs before the dialog shows
+        Block start{};     // runs once, just after the dialog is first shown
     };
     // Shows the dialog. Modal: returns nResult once the dialog has closed. Non-modal:
     // returns 0 at once.

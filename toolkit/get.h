@@ -11,11 +11,11 @@ namespace dn {
 
 // What TGet's Redefine and New take besides its variable.
 struct GetOptions {
-    std::string picture; // edit mask (see tk::Picture); "" for none
-    CondBlock valid;     // runs when the field is left; false keeps the focus there
-    Block change;        // runs after every edit the user makes
-    CondBlock when;      // enabling condition
-    std::string varName; // cVarName
+    std::string picture{}; // edit mask (see tk::Picture); "" for none
+    CondBlock valid{};     // runs when the field is left; false keeps the focus there
+    Block change{};        // runs after every edit the user makes
+    CondBlock when{};      // enabling condition
+    std::string varName{}; // cVarName
 };
 
 // A one-line edit bound to a variable. The variable's kind when bound decides the

@@ -38,10 +38,23 @@ QFont screenFont(const QString& face, double points, bool bold) {
     return pixelFont(face, -pointsToPixels(points), bold);
 }
 
+// "MS Sans Serif" has no scalable twin; the sans that stands in for it runs about
+// 8 % wider at the same pixel size, which would cut the texts that the templates
+// fit to it. Narrowing it keeps their widths.
+namespace {
+bool isMsSansSerif(const QString& face) {
+    const QString f = face.trimmed().toLower();
+    return f == "ms sans serif" || f == "microsoft sans serif" || f == "ms shell dlg" ||
+           f == "ms shell dlg 2";
+}
+} // namespace
+
 QFont pixelFont(const QString& face, int height, bool bold) {
     QFont f(mapFace(face));
     f.setStyleHint(QFont::SansSerif);
     f.setBold(bold);
+    if (isMsSansSerif(face))
+        f.setStretch(92);
     if (height < 0) {
         f.setPixelSize(-height);
     } else if (height > 0) {
@@ -64,8 +77,7 @@ DialogUnits measureBaseUnits(const QFont& font) {
 }
 
 DialogUnits DialogUnits::forFont(const QString& face, double points, bool bold) {
-    const QString f = face.trimmed().toLower();
-    if ((f == "ms sans serif" || f == "ms shell dlg") && points == 8 && !bold)
+    if (isMsSansSerif(face) && points == 8 && !bold)
         return DialogUnits(6, 13);
     return measureBaseUnits(screenFont(face, points, bold));
 }

@@ -51,7 +51,7 @@ public:
     TWindow* oWnd = nullptr;
 
     struct ActivateOptions {
-        Block init;          // runs once the window exists, before it shows
+        Block init{};        // runs once the window exists, before it shows
         bool hidden = false; // do not show it
         bool maximized = false;
     };
