@@ -80,12 +80,12 @@ void DBOPEN(bool newArea, const std::string&, const std::string& file, const std
     if (newArea)
         DBSELECTAREA(0);
     WorkArea& a = area();
-    if (a.used())
-        closeArea(a);
     const std::string name = alias.empty() ? baseName(file) : upper1252(alias);
-    if (WorkArea* other = areaOf(name))
+    if (WorkArea* other = areaOf(name); other && other != &a)
         throw dbf::TableError("alias " + name + " is already in use in work area " +
                               std::to_string(other->number()));
+    if (a.used())
+        closeArea(a);
     auto attempt = [&]() {
         try {
             a.open(file, name, shared, readOnly);

@@ -150,6 +150,21 @@ TEST_F(ViewsTest, WritesThroughTheAreaMoveRecordsInAndOutOfTheView) {
               (std::vector<std::string>{"1 10:30", "3 12:00", "8      ", "12 09:00", "20 17:00"}));
 }
 
+TEST_F(ViewsTest, AViewBuiltFromTheCurrentOrderWalksOnlyItsScope) {
+    openDeadlines(sample);
+    ORDBUILD("DATE", "", "DTOS( data )");
+    ORDSETFOCUS(1);
+    scopeSlot(2);
+    ViewOptions o;
+    o.useCurrentOrder = true;
+    DBSETVIEW([] { return true; }, "", o);
+    ORDSCOPE(0, std::nullopt);
+    ORDSCOPE(1, std::nullopt);
+    EXPECT_EQ(ORDKEYCOUNT(), 5u); // slot 2's records only
+    EXPECT_EQ(ORDLIST().size(), 3u);
+    EXPECT_EQ(ORDNAME(2), "DATE");
+}
+
 TEST_F(ViewsTest, WithoutAnIndexTheViewIsInRecordOrder) {
     DBGEN("SCADENZE", datatest::deadlineFields());
     DBOPEN(false, {}, "SCADENZE");

@@ -1,0 +1,83 @@
+#include "common/data/indexes.h"
+#include "common/data/records.h"
+#include "data_test_util.h"
+#include "platform/mounts.h"
+#include "platform/sound.h"
+
+using namespace dn;
+using namespace dn::data;
+using datatest::DataTest;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RecordsTest : public DataTest {
+protected:
+    void SetUp() override {
+        DataTest::SetUp();
+        platform::setToneSink([this](int hz, int) { tones.push_back(hz); });
+        DBGEN("RUBRICA", datatest::contactFields());
+        DBOPEN(false, {}, dataDir() + "/RUBRICA");
+        for (const char* n : {"Alfa", "Beta", "Gamma"}) {
+            DBAPP();
+            FIELDPUT("NOMINATIVO", Value(n));
+            DBCOMMIT();
+            DBUNLOCK();
+        }
+        ORDBUILD("RUBRICA", "", "UPPER( nominativo )");
+    }
+    void TearDown() override {
+        platform::setToneSink({});
+        DataTest::TearDown();
+    }
+    std::vector<int> tones;
+};
+
+TEST_F(RecordsTest, DelRecAsksAndDeletesOnlyOnConfirmation) {
+    // At end of file: a tone, no question.
+    DBGOBOTTOM();
+    DBSKIP();
+    EXPECT_FALSE(DELREC());
+    EXPECT_EQ(tones, std::vector<int>{440});
+    EXPECT_TRUE(msgs.events.empty());
+
+    // Cancel changes nothing.
+    DBGOTOP();
+    msgs.answers = {0};
+    EXPECT_FALSE(DELREC());
+    ASSERT_EQ(msgs.events.size(), 1u);
+    EXPECT_EQ(msgs.events[0].text, "Confermi la cancellazione?");
+    EXPECT_EQ(msgs.events[0].askKind, 2);
+    EXPECT_EQ(ORDKEYCOUNT(), 3u);
+    EXPECT_EQ(DBRECNO(), 1u);
+
+    // OK deletes it and moves to the next one; no probe file is left behind.
+    msgs.answers = {1};
+    EXPECT_TRUE(DELREC());
+    EXPECT_EQ(ORDKEYCOUNT(), 2u);
+    EXPECT_EQ(DBRECNO(), 2u);
+    for (const auto& e : fs::directory_iterator("."))
+        EXPECT_NE(e.path().filename().string()[0], '\x7f');
+}
+
+TEST_F(RecordsTest, DelRecRefusesAWriteProtectedDrive) {
+    const std::string ro = tmpDir() + "/ro";
+    fs::create_directories(ro);
+    auto m = fstest::ScopedMount::bind(ro, ro, true);
+    if (!m.ok())
+        GTEST_SKIP() << m.error();
+    // The working directory is the protected drive; the table itself lies elsewhere.
+    fs::current_path(ro);
+    DBGOTOP();
+    msgs.answers = {1};
+    const bool deleted = DELREC();
+    fs::current_path(dataDir());
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(msgs.asked(), (std::vector<std::string>{"Confermi la cancellazione?",
+                                                      "Disco protetto da scrittura."}));
+    EXPECT_EQ(ORDKEYCOUNT(), 3u);
+    EXPECT_FALSE(DBDELETED());
+}
+
+} // namespace
