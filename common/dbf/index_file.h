@@ -121,6 +121,11 @@ public:
     bool insert(std::string_view key, uint32_t recno);
     // Removes one key; false when it was not there.
     bool remove(std::string_view key, uint32_t recno);
+    // Moves a record from its old key to its new one (either may be missing: not in
+    // the index before or after) in one change, so that readers see the record under
+    // one key or the other, never under none.
+    void change(const std::optional<std::string>& before, const std::optional<std::string>& after,
+                uint32_t recno);
     bool contains(std::string_view key, uint32_t recno) const;
 
     std::optional<IndexEntry> first(const IndexScope& scope = {}) const;

@@ -19,12 +19,7 @@ void IndexMaintainer::apply(IndexFile& index, const KeyEvaluator& eval,
     if (!change.appended())
         before = index.keyOf(eval, change.before.data(), change.recno);
     after = index.keyOf(eval, change.after.data(), change.recno);
-    if (before == after)
-        return;
-    if (before)
-        index.remove(*before, change.recno);
-    if (after)
-        index.insert(*after, change.recno);
+    index.change(before, after, change.recno);
 }
 
 void IndexMaintainer::afterWrite(Table&, const RecordChange& change) {

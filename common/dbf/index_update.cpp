@@ -231,16 +231,12 @@ private:
     size_t kl_;
 };
 
-} // namespace
-
-bool IndexFile::insert(std::string_view key, uint32_t recno) {
-    if (key.size() != def_.keyLength)
-        throw std::invalid_argument("index key of the wrong length");
-    IndexSession s(*this, true);
+// Adds (key, recno) within a write session; false when it is there already or a
+// unique index holds the value for another record.
+bool insertIn(IndexSession& s, std::string_view key, uint32_t recno, bool unique) {
     TreeWriter w(s);
-    const size_t kl = def_.keyLength;
-    if (def_.unique) {
-        // Another record holding this key value keeps it.
+    const size_t kl = s.keyLength();
+    if (unique) {
         const std::string k(key);
         auto p =
             s.findFirst([&](const char* e, uint32_t) { return std::memcmp(e, k.data(), kl) >= 0; });
@@ -256,16 +252,13 @@ bool IndexFile::insert(std::string_view key, uint32_t recno) {
     leaf.node.keys.insert(leaf.index * kl, key.data(), kl);
     leaf.node.recnos.insert(leaf.node.recnos.begin() + leaf.index, recno);
     w.commit(path, path.size() - 1);
-    s.finish();
     return true;
 }
 
-bool IndexFile::remove(std::string_view key, uint32_t recno) {
-    if (key.size() != def_.keyLength)
-        return false;
-    IndexSession s(*this, true);
+// Removes (key, recno) within a write session; false when it is not there.
+bool removeIn(IndexSession& s, std::string_view key, uint32_t recno) {
     TreeWriter w(s);
-    const size_t kl = def_.keyLength;
+    const size_t kl = s.keyLength();
     std::vector<Step> path = w.descend(key.data(), recno);
     Step& leaf = path.back();
     if (leaf.index >= leaf.node.size() ||
@@ -275,8 +268,41 @@ bool IndexFile::remove(std::string_view key, uint32_t recno) {
     leaf.node.keys.erase(leaf.index * kl, kl);
     leaf.node.recnos.erase(leaf.node.recnos.begin() + leaf.index);
     w.commit(path, path.size() - 1);
-    s.finish();
     return true;
+}
+
+} // namespace
+
+bool IndexFile::insert(std::string_view key, uint32_t recno) {
+    if (key.size() != def_.keyLength)
+        throw std::invalid_argument("index key of the wrong length");
+    IndexSession s(*this, true);
+    const bool added = insertIn(s, key, recno, def_.unique);
+    s.finish();
+    return added;
+}
+
+bool IndexFile::remove(std::string_view key, uint32_t recno) {
+    if (key.size() != def_.keyLength)
+        return false;
+    IndexSession s(*this, true);
+    const bool removed = removeIn(s, key, recno);
+    s.finish();
+    return removed;
+}
+
+void IndexFile::change(const std::optional<std::string>& before,
+                       const std::optional<std::string>& after, uint32_t recno) {
+    if ((before && before->size() != def_.keyLength) || (after && after->size() != def_.keyLength))
+        throw std::invalid_argument("index key of the wrong length");
+    if (before == after)
+        return;
+    IndexSession s(*this, true);
+    if (before)
+        removeIn(s, *before, recno);
+    if (after)
+        insertIn(s, *after, recno, def_.unique);
+    s.finish();
 }
 
 } // namespace dn::dbf

@@ -102,3 +102,25 @@ TEST(IndexUpdate, AddedKeysMatchABuildOfTheSameRecords) {
     const IndexCheckReport r = checkIndex(idx, recs.scan(), textKey(23));
     EXPECT_TRUE(r.ok()) << r.problems.front();
 }
+
+TEST(IndexUpdate, ChangeMovesARecordToItsNewKeyInOneStep) {
+    dbftest::TempDir dir;
+    Records recs{6, {}};
+    for (const char* k : {"AAA", "BBB", "CCC"})
+        recs.add(k);
+    IndexFile idx = IndexFile::create(dir / "C", "", textDefinition(6), recs.scan(), textKey(6));
+    auto counter = [&] {
+        const std::string b = dbftest::slurp(idx.path());
+        return cdx::getLe32(reinterpret_cast<const uint8_t*>(b.data()) + cdx::kTagHeaderOffset +
+                            cdx::kCounterOffset);
+    };
+    const uint32_t before = counter();
+    idx.change(std::string("BBB   "), std::string("ZZZ   "), 2); // a field change
+    EXPECT_EQ(counter(), before + 2);                            // one change, both halves
+    idx.change(std::string("AAA   "), std::nullopt, 1);          // deleted
+    idx.change(std::nullopt, std::string("DDD   "), 4);          // appended
+    idx.change(std::string("CCC   "), std::string("CCC   "), 3); // key unchanged
+    EXPECT_EQ(idx.entries(),
+              (std::vector<IndexEntry>{{"CCC   ", 3}, {"DDD   ", 4}, {"ZZZ   ", 2}}));
+    EXPECT_EQ(counter(), before + 6);
+}
