@@ -359,6 +359,16 @@ void WorkArea::setScope(const dbf::IndexScope& scope) {
         o->scope = scope;
 }
 
+void WorkArea::carryScope(const dbf::IndexScope& scope) {
+    Order* o = current();
+    if (!o)
+        return;
+    if (scope.top)
+        o->scope.top = scope.top;
+    if (scope.bottom)
+        o->scope.bottom = scope.bottom;
+}
+
 void WorkArea::setScopeValue(int which, const std::optional<Value>& value) {
     Order* o = current();
     if (!o)

@@ -108,6 +108,9 @@ public:
 
     dbf::IndexScope scope() const;
     void setScope(const dbf::IndexScope& scope);
+    // Sets on the controlling order those bounds of scope that are set; its other
+    // bound stays as it is.
+    void carryScope(const dbf::IndexScope& scope);
     // Top (which 0) or bottom (1) of the controlling order's scope; nothing clears it.
     void setScopeValue(int which, const std::optional<Value>& value);
 

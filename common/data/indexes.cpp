@@ -83,15 +83,7 @@ uint64_t TOTREC(bool firstOrder) {
     const int before = a.controlling();
     if (firstOrder && a.orderCount() >= 1)
         a.setControlling(1);
-    if (a.controlling() != 0) {
-        // The scopes that were set carry over; the others stay as they were.
-        dbf::IndexScope s = a.scope();
-        if (scope.top)
-            s.top = scope.top;
-        if (scope.bottom)
-            s.bottom = scope.bottom;
-        a.setScope(s);
-    }
+    a.carryScope(scope);
     const uint64_t n = a.keyCount();
     if (firstOrder)
         a.setControlling(before);

@@ -36,15 +36,6 @@ KeySearchState& keySearch() {
     return s;
 }
 
-void setScopesThatWereSet(WorkArea& a, const dbf::IndexScope& remembered) {
-    dbf::IndexScope s = a.scope();
-    if (remembered.top)
-        s.top = remembered.top;
-    if (remembered.bottom)
-        s.bottom = remembered.bottom;
-    a.setScope(s);
-}
-
 } // namespace
 
 CondBlock conditionOf(const std::string& text) {
@@ -98,7 +89,7 @@ void DBSETVIEW(CondBlock cond, const std::string& condText, const ViewOptions& o
     const int view = a.addOrder(file, cond);
     a.setView(file, cond, condText);
     a.setControlling(view);
-    setScopesThatWereSet(a, scope);
+    a.carryScope(scope);
     a.goTop();
 }
 
@@ -130,7 +121,7 @@ void DBCLEARVIEW(bool keepCurrent) {
                     target = 0;
             }
             a.setControlling(target);
-            setScopesThatWereSet(a, scope);
+            a.carryScope(scope);
             a.goTop();
         });
         if (done)
