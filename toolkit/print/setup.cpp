@@ -105,8 +105,13 @@ void PRNPORTRAIT() {
 
 bool PRINTERSETUP(TWindow* owner) {
     print::PrinterChoice& choice = print::printerChoice();
-    if (print::setupHook())
-        return print::setupHook()(choice);
+    if (print::setupHook()) {
+        print::PrinterChoice edited = choice;
+        if (!print::setupHook()(edited))
+            return false;
+        choice = edited;
+        return true;
+    }
 
     QWidget* parent = owner ? owner->hWnd() : QApplication::activeWindow();
     const auto names = print::printerNames();

@@ -1,0 +1,99 @@
+#include "print_helpers.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace dn::test {
+
+long NumberedRows::skip(long n) {
+    if (n_ == 0)
+        return 0;
+    const long to = std::clamp(pos_ + n, 1L, n_);
+    const long moved = to - pos_;
+    pos_ = to;
+    return moved;
+}
+
+PrintEnv::PrintEnv() : settings_(print::settings()), choice_(print::printerChoice()) {
+    print::settings() = print::Settings{};
+    print::settings().printers = [] { return std::vector<std::string>{}; };
+    print::settings().defaultPrinter = [] { return std::string(); };
+    print::settings().mainTitle = [] { return std::string("Deltranota"); };
+    print::printerChoice() = print::PrinterChoice{};
+}
+
+PrintEnv::~PrintEnv() {
+    print::settings() = settings_;
+    print::printerChoice() = choice_;
+}
+
+std::string run(const std::string& program, const std::vector<std::string>& args) {
+    QProcess p;
+    QStringList a;
+    for (const auto& s : args)
+        a << QString::fromStdString(s);
+    p.start(QString::fromStdString(program), a);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        ADD_FAILURE() << program << " failed: " << p.readAllStandardError().toStdString();
+        return {};
+    }
+    return p.readAllStandardOutput().toStdString();
+}
+
+std::vector<PdfWord> pdfWords(const std::string& pdf) {
+    const QString html = QString::fromStdString(run("pdftotext", {"-bbox", pdf, "-"}));
+    std::vector<PdfWord> out;
+    int page = 0;
+    static const QRegularExpression re(
+        QStringLiteral("<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    auto it = re.globalMatch(html);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        if (m.captured(0).startsWith(QStringLiteral("<page"))) {
+            ++page;
+            continue;
+        }
+        PdfWord w;
+        w.page = page;
+        w.xMin = m.captured(1).toDouble();
+        w.yMin = m.captured(2).toDouble();
+        w.xMax = m.captured(3).toDouble();
+        w.yMax = m.captured(4).toDouble();
+        w.text = m.captured(5).replace(QStringLiteral("&amp;"), QStringLiteral("&")).toStdString();
+        out.push_back(w);
+    }
+    return out;
+}
+
+std::vector<PdfWord> findWords(const std::vector<PdfWord>& words, const std::string& text,
+                               int page) {
+    std::vector<PdfWord> out;
+    for (const auto& w : words)
+        if (w.text == text && (page == 0 || w.page == page))
+            out.push_back(w);
+    return out;
+}
+
+std::string pdfInfo(const std::string& pdf, const std::string& field) {
+    const std::string out = run("pdfinfo", {pdf});
+    const std::string key = field + ":";
+    const auto at = out.find(key);
+    if (at == std::string::npos)
+        return {};
+    auto start = out.find_first_not_of(' ', at + key.size());
+    return out.substr(start, out.find('\n', start) - start);
+}
+
+std::string readFile(const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll().toStdString();
+}
+
+} // namespace dn::test
