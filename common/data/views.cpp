@@ -140,6 +140,8 @@ void KEYSEARCH(SearchList* list, int key, const std::string& prefix) {
         return;
     }
     WorkArea& a = area();
+    if (!a.used() || a.controlling() == 0)
+        return; // only a list in key order is searched
     if (a.recno() != s.lastRecno)
         s.buffer.clear();
     if (key != 8 && (key < 32 || key > 126))
