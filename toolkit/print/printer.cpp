@@ -151,26 +151,23 @@ void TPrinter::Say(double row, double col, const std::string& text, const TFont*
 }
 
 void TPrinter::Line(double top, double left, double bottom, double right, double pen, Color color) {
+    addShape(print::DrawOp::Kind::Line, top, left, bottom, right, pen, color, std::nullopt);
+}
+
+void TPrinter::Box(double top, double left, double bottom, double right, double pen, Color color,
+                   std::optional<Color> fill) {
+    addShape(print::DrawOp::Kind::Rect, top, left, bottom, right, pen, color, fill);
+}
+
+void TPrinter::addShape(print::DrawOp::Kind kind, double top, double left, double bottom,
+                        double right, double pen, Color color, std::optional<Color> fill) {
     print::DrawOp op;
-    op.kind = print::DrawOp::Kind::Line;
+    op.kind = kind;
     op.row = top;
     op.x = left;
     op.row2 = bottom;
     op.x2 = right;
     // A pen of 0 is the thinnest line the device draws: one point wide.
-    op.pen = pen > 0 ? pen : std::max(1.0, rec_->dpiY / 72.0);
-    op.color = color;
-    page().ops.push_back(std::move(op));
-}
-
-void TPrinter::Box(double top, double left, double bottom, double right, double pen, Color color,
-                   std::optional<Color> fill) {
-    print::DrawOp op;
-    op.kind = print::DrawOp::Kind::Rect;
-    op.row = top;
-    op.x = left;
-    op.row2 = bottom;
-    op.x2 = right;
     op.pen = pen > 0 ? pen : std::max(1.0, rec_->dpiY / 72.0);
     op.color = color;
     op.opaque = fill.has_value();

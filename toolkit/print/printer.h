@@ -113,6 +113,8 @@ public:
 
 private:
     print::Page& page();
+    void addShape(print::DrawOp::Kind kind, double top, double left, double bottom, double right,
+                  double pen, Color color, std::optional<Color> fill);
 
     std::shared_ptr<print::Recording> rec_;
     bool pageOpen_ = false;

@@ -1,5 +1,6 @@
 #include "toolkit/print/settings.h"
 
+#include "common/data/library.h"
 #include "common/util/messages.h"
 #include "toolkit/text.h"
 
@@ -9,8 +10,6 @@
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
-
-#include <cstdlib>
 
 namespace dn::print {
 
@@ -67,24 +66,12 @@ std::string tempFolder() {
     std::string dir;
     if (settings().tempFolder)
         dir = settings().tempFolder();
-    if (dir.empty()) {
-#ifdef _WIN32
-        const char* names[] = {"TEMP", "TMP"};
-        const char* fallback = ".";
-#else
-        const char* names[] = {"TEMP", "TMPDIR"};
-        const char* fallback = "/tmp";
-#endif
-        for (const char* n : names) {
-            const char* v = std::getenv(n);
-            if (v && *v) {
-                dir = v;
-                break;
-            }
-        }
-        if (dir.empty())
-            dir = fallback;
-    }
+    // The instance's own folder (ACS_TEMP) once the program has one, else the
+    // system's temporary folder.
+    if (dir.empty())
+        dir = data::access().temp;
+    if (dir.empty())
+        dir = data::tempFolder();
     const char last = dir.back();
     if (last != '/' && last != '\\')
         dir += QDir::separator().toLatin1();
