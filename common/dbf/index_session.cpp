@@ -265,6 +265,17 @@ void IndexSession::writeNode(const cdx::Node& n) {
     fileSize_ = std::max<uint64_t>(fileSize_, uint64_t(n.offset) + cdx::kPageSize);
 }
 
+void IndexSession::relink(uint32_t offset, uint16_t attributes, uint32_t left, uint32_t right) {
+    begin();
+    uint8_t head[12];
+    if (file_.readAt(offset, head, sizeof head) != sizeof head)
+        corrupt("pagina " + std::to_string(offset) + " troncata");
+    cdx::putLe16(head, attributes);
+    cdx::putLe32(head + 4, left);
+    cdx::putLe32(head + 8, right);
+    file_.writeAt(offset, head, sizeof head);
+}
+
 uint32_t IndexSession::allocatePage() {
     begin();
     if (header_.freeList != cdx::kNoPage) {

@@ -52,6 +52,9 @@ public:
     void begin();
     void finish();
     void writeNode(const cdx::Node& n);
+    // Rewrites only a node's attributes and neighbour links, leaving its keys as
+    // stored: for nodes whose keys do not change (neighbours, a new root).
+    void relink(uint32_t offset, uint16_t attributes, uint32_t left, uint32_t right);
     bool fits(const cdx::Node& n) const;
     uint32_t allocatePage();
     void freePage(uint32_t offset);

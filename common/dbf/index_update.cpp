@@ -141,11 +141,10 @@ private:
             parts[k].right = k + 1 < parts.size() ? parts[k + 1].offset : old.right;
         }
         if (old.right != cdx::kNoPage) {
-            cdx::Node after = s_.readNode(old.right);
+            const cdx::NodeSummary after = s_.readSummary(old.right);
             if (after.left != old.offset)
                 s_.corrupt("collegamenti tra pagine vicine incoerenti");
-            after.left = parts.back().offset;
-            s_.writeNode(after);
+            s_.relink(old.right, after.attributes, parts.back().offset, after.right);
         }
         for (size_t k = parts.size(); k-- > 0;)
             s_.writeNode(parts[k]);
@@ -193,18 +192,16 @@ private:
     void unlinkEmpty(std::vector<Step>& path, size_t level) {
         const cdx::Node& n = path[level].node;
         if (n.left != cdx::kNoPage) {
-            cdx::Node l = s_.readNode(n.left);
+            const cdx::NodeSummary l = s_.readSummary(n.left);
             if (l.right != n.offset)
                 s_.corrupt("collegamenti tra pagine vicine incoerenti");
-            l.right = n.right;
-            s_.writeNode(l);
+            s_.relink(n.left, l.attributes, l.left, n.right);
         }
         if (n.right != cdx::kNoPage) {
-            cdx::Node r = s_.readNode(n.right);
+            const cdx::NodeSummary r = s_.readSummary(n.right);
             if (r.left != n.offset)
                 s_.corrupt("collegamenti tra pagine vicine incoerenti");
-            r.left = n.left;
-            s_.writeNode(r);
+            s_.relink(n.right, r.attributes, n.left, r.right);
         }
         s_.freePage(n.offset);
         cdx::Node& parent = path[level - 1].node;
@@ -220,7 +217,7 @@ private:
             cdx::Node child = s_.readNode(root.children[0]);
             child.attributes |= cdx::kAttrRoot;
             child.left = child.right = cdx::kNoPage;
-            s_.writeNode(child);
+            s_.relink(child.offset, child.attributes, child.left, child.right);
             s_.setRoot(child.offset);
             s_.freePage(root.offset);
             root = std::move(child);

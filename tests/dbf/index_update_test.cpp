@@ -124,3 +124,86 @@ TEST(IndexUpdate, ChangeMovesARecordToItsNewKeyInOneStep) {
               (std::vector<IndexEntry>{{"CCC   ", 3}, {"DDD   ", 4}, {"ZZZ   ", 2}}));
     EXPECT_EQ(counter(), before + 6);
 }
+
+// Another program may pack a leaf tighter than this one does (its duplicate counts
+// reach into the previous key's trailing blanks). Such a page is valid; changes next
+// to it must not try to repack it, and changes in it must split it.
+TEST(IndexUpdate, LeavesPackedTighterByAnotherProgramStayUsable) {
+    dbftest::TempDir dir;
+    Records recs{4, {}};
+    for (int i = 1; i <= 300; ++i) {
+        char k[8];
+        std::snprintf(k, sizeof k, "%04d", i);
+        recs.add(k);
+    }
+    IndexFile idx = IndexFile::create(dir / "P", "", textDefinition(4), recs.scan(), textKey(4));
+    std::string file = dbftest::slurp(idx.path());
+    auto* bytes = reinterpret_cast<uint8_t*>(file.data());
+    const uint32_t rootAt = cdx::getLe32(bytes + cdx::kTagHeaderOffset);
+    cdx::Node root = cdx::decodeNode(bytes + rootAt, rootAt, 4, ' ');
+    ASSERT_FALSE(root.isLeaf());
+    const uint32_t lastLeaf = root.children.back();
+
+    // The foreign leaf: "A   ", "A  B", "B   ", "B  B", ... each second key stored as
+    // one byte with 3 duplicate bytes, where this program would store 3 bytes.
+    std::vector<std::string> keys;
+    for (int c = 'A'; c < 'A' + 70; ++c) {
+        keys.push_back(std::string(1, static_cast<char>(c)) + "   ");
+        keys.push_back(std::string(1, static_cast<char>(c)) + "  B");
+    }
+    const cdx::LeafLayout lay = cdx::leafLayout(1000, 4);
+    uint8_t leaf[cdx::kPageSize] = {};
+    size_t end = cdx::kPageSize;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const size_t dup = i % 2, trail = i % 2 ? 0 : 3, len = 1;
+        const char* stored = keys[i].data() + (i % 2 ? 3 : 0);
+        end -= len;
+        std::memcpy(leaf + end, stored, len);
+        const uint64_t packed = (500 + i) | uint64_t(dup * 3) << lay.recnoBits |
+                                uint64_t(trail) << (lay.recnoBits + lay.countBits);
+        for (size_t b = 0; b < lay.entryBytes; ++b)
+            leaf[cdx::kLeafHeaderSize + i * lay.entryBytes + b] = uint8_t(packed >> (8 * b));
+    }
+    cdx::putLe16(leaf, cdx::kAttrLeaf);
+    cdx::putLe16(leaf + 2, static_cast<uint16_t>(keys.size()));
+    cdx::putLe32(leaf + 4, lastLeaf);
+    cdx::putLe32(leaf + 8, cdx::kNoPage);
+    cdx::putLe32(leaf + 14, (1u << lay.recnoBits) - 1);
+    leaf[18] = leaf[19] = 7;
+    leaf[20] = lay.recnoBits;
+    leaf[21] = leaf[22] = lay.countBits;
+    leaf[23] = lay.entryBytes;
+    std::vector<cdx::EntryRef> refs;
+    for (size_t i = 0; i < keys.size(); ++i)
+        refs.push_back({keys[i].data(), uint32_t(500 + i), 0});
+    ASSERT_GT(cdx::leafBytes(refs.data(), refs.size(), 4, ' '), cdx::kLeafSpace); // ours: too big
+    const uint32_t foreign = static_cast<uint32_t>(file.size());
+    file.append(reinterpret_cast<char*>(leaf), cdx::kPageSize);
+    bytes = reinterpret_cast<uint8_t*>(file.data());
+    cdx::putLe32(bytes + lastLeaf + 8, foreign);
+    root.keys += keys.back();
+    root.recnos.push_back(uint32_t(500 + keys.size() - 1));
+    root.children.push_back(foreign);
+    std::vector<cdx::EntryRef> rootRefs;
+    for (size_t i = 0; i < root.size(); ++i)
+        rootRefs.push_back({root.key(i, 4), root.recnos[i], root.children[i]});
+    cdx::encodeInterior(rootRefs.data(), rootRefs.size(), root.attributes, cdx::kNoPage,
+                        cdx::kNoPage, 4, bytes + rootAt);
+    idx.close();
+    dbftest::spit(dir / "P.NTX", file);
+    idx = IndexFile::open(dir / "P", true);
+    ASSERT_TRUE(verifyIndexStructure(idx).ok());
+    std::vector<IndexEntry> want = recs.expected();
+    for (size_t i = 0; i < keys.size(); ++i)
+        want.push_back({keys[i], uint32_t(500 + i)});
+    EXPECT_EQ(idx.entries(), want);
+
+    // Splits of its left neighbour relink it; a removal in it splits it.
+    for (uint32_t r = 1000; r < 1300; ++r)
+        ASSERT_TRUE(idx.insert("0299", r));
+    ASSERT_TRUE(idx.remove(keys[7], 507));
+    ASSERT_TRUE(idx.insert("C  A", 2000));
+    const IndexCheckReport rep = verifyIndexStructure(idx);
+    EXPECT_TRUE(rep.ok()) << rep.problems.front();
+    EXPECT_EQ(rep.keys, want.size() + 300);
+}
