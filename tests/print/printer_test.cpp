@@ -44,14 +44,15 @@ TEST_F(PrinterTest, WithoutPrintersJobsUseAnA4PageAt600DpiInTheChosenOrientation
 
 TEST_F(PrinterTest, FontsAreBoundToThePrinterWithCourierNewScaledDown) {
     TPrinter p("Prova");
-    const TFont courier("Courier New", 0, -10);
+    // 72 points are 600 units: Courier New takes 467 of them.
+    const TFont courier("Courier New", 0, -72);
     const TFont arial("Arial", 0, -10, true);
     p.Say(0, 0, "C", &courier);
     p.Say(0, 0, "A", &arial);
     const auto t = p.Recording().pages.at(0).texts();
     ASSERT_EQ(t.size(), 2u);
     EXPECT_EQ(t[0]->face, "Courier New");
-    EXPECT_EQ(t[0]->font.pixelSize(), std::lround(10 * 600 / 72.0 * 0.779));
+    EXPECT_EQ(t[0]->font.pixelSize(), 467);
     EXPECT_EQ(t[1]->font.pixelSize(), std::lround(10 * 600 / 72.0));
     EXPECT_TRUE(t[1]->bold);
     EXPECT_TRUE(t[1]->font.bold());
