@@ -167,18 +167,11 @@ TEST(IndexNavigation, CursorWalksBothWaysWithEndFlags) {
 TEST(IndexNavigation, RecordNumberKeysOfViews) {
     dbftest::TempDir dir;
     Records recs = randomDeadlines(3000, 4);
-    IndexDefinition def;
-    def.keyExpression = "RECNO()";
-    def.keyType = KeyType::Numeric;
-    KeyEvaluator eval;
-    eval.key = [](const char*, uint32_t recno, char* key) {
-        const std::string k = cdx::encodeNumericKey(recno);
-        std::copy(k.begin(), k.end(), key);
-    };
+    const IndexDefinition def = recnoDefinition();
     // Only the records of slot 5 that are not deleted.
-    eval.condition = [](const char* rec, uint32_t) {
+    const KeyEvaluator eval = recnoKey([](const char* rec, uint32_t) {
         return rec[0] != '*' && std::string(rec + 1, 10) == slot(5);
-    };
+    });
     const std::string path = dir / "\x7FVIEW1";
     IndexFile view = IndexFile::create(path, "", def, recs.scan(), eval);
     EXPECT_EQ(view.tagName(), "\x7FVIEW1");

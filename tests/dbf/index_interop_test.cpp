@@ -97,17 +97,10 @@ TEST(IndexInterop, IndependentReaderListsUpperCaseNamesAndRecordNumberKeys) {
     IndexFile byName = IndexFile::create(dir / "RUBRICA", "", def, names.scan(), textKey(35));
     EXPECT_EQ(perlList(byName, 'C'), ourTextList(byName));
 
-    IndexDefinition view;
-    view.keyExpression = "RECNO()";
-    view.keyType = KeyType::Numeric;
-    KeyEvaluator eval;
-    eval.key = [](const char*, uint32_t recno, char* key) {
-        const std::string k = cdx::encodeNumericKey(recno);
-        std::copy(k.begin(), k.end(), key);
-    };
-    eval.condition = [](const char*, uint32_t recno) { return recno % 3 != 0; };
+    const KeyEvaluator eval = recnoKey([](const char*, uint32_t recno) { return recno % 3 != 0; });
     Records many = randomDeadlines(5000, 43);
-    IndexFile byRecno = IndexFile::create(dir / "\x7FVIEW3", "", view, many.scan(), eval);
+    IndexFile byRecno =
+        IndexFile::create(dir / "\x7FVIEW3", "", recnoDefinition(), many.scan(), eval);
     std::vector<std::pair<std::string, uint32_t>> ours;
     for (const IndexEntry& e : byRecno.entries())
         ours.emplace_back(std::to_string(e.recno), e.recno);

@@ -58,6 +58,24 @@ inline IndexDefinition textDefinition(uint16_t keyLength, bool unique = false) {
     return d;
 }
 
+// The record-number key of views, with the view's condition.
+inline IndexDefinition recnoDefinition() {
+    IndexDefinition d;
+    d.keyExpression = "RECNO()";
+    d.keyType = KeyType::Numeric;
+    return d;
+}
+
+inline KeyEvaluator recnoKey(std::function<bool(const char*, uint32_t)> condition) {
+    KeyEvaluator e;
+    e.key = [](const char*, uint32_t recno, char* key) {
+        const std::string k = cdx::encodeNumericKey(recno);
+        std::copy(k.begin(), k.end(), key);
+    };
+    e.condition = std::move(condition);
+    return e;
+}
+
 // A deadline-like key: slot code (10, right-aligned), date (8 digits), time (5).
 inline std::string deadlineKey(int slot, int yyyymmdd, const std::string& time = "") {
     std::string code = std::to_string(slot);
