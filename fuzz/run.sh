@@ -17,7 +17,8 @@ flags="-std=c++20 -g -O1 -fsanitize=fuzzer-no-link,address,undefined -fno-omit-f
 
 # The store and what it needs, compiled once for all targets.
 objs=""
-for src in "$root"/common/dbf/*.cpp "$root"/common/util/*.cpp "$root"/platform/posix/file.cpp; do
+for src in "$root"/common/dbf/*.cpp "$root"/common/util/*.cpp "$root"/platform/*.cpp \
+    "$root"/platform/posix/*.cpp; do
     obj="$out/obj/$(echo "$src" | sed "s|$root/||; s|/|_|g").o"
     if [ ! -f "$obj" ] || [ "$src" -nt "$obj" ]; then
         $CXX $flags -c "$src" -o "$obj"

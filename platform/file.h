@@ -135,5 +135,7 @@ struct FaultHooks {
 };
 void setFaultHooks(FaultHooks hooks);
 void clearFaultHooks();
+// The hooks in force (empty ones unless a test set them).
+FaultHooks currentFaultHooks();
 
 } // namespace dn::platform

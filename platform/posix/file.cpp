@@ -1,10 +1,10 @@
 #include "platform/file.h"
+#include "platform/fileops.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,44 +12,12 @@ namespace dn::platform {
 
 namespace {
 
-std::mutex g_hooksMutex;
-FaultHooks g_hooks;
-
-FaultHooks currentHooks() {
-    std::lock_guard<std::mutex> lock(g_hooksMutex);
-    return g_hooks;
-}
-
-FileErrorKind kindOf(int err) {
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-        return FileErrorKind::NotFound;
-    case EACCES:
-    case EPERM:
-        return FileErrorKind::AccessDenied;
-    case ENOSPC:
-    case EDQUOT:
-        return FileErrorKind::DiskFull;
-    case EROFS:
-        return FileErrorKind::WriteProtected;
-    case EBUSY:
-    case ETXTBSY:
-        return FileErrorKind::Sharing;
-    default:
-        return FileErrorKind::Io;
-    }
-}
-
 [[noreturn]] void fail(const std::string& path, int err, const char* op) {
-    throw FileError(kindOf(err), path, err,
+    throw FileError(fileErrorKind(err), path, err,
                     std::string(op) + " " + path + ": " + std::strerror(err));
 }
 
 } // namespace
-
-FileError::FileError(FileErrorKind kind, std::string path, int sysError, const std::string& what)
-    : std::runtime_error(what), kind_(kind), path_(std::move(path)), sysError_(sysError) {}
 
 File::File(File&& other) noexcept
     : fd_(other.fd_), writable_(other.writable_), path_(std::move(other.path_)) {
@@ -85,7 +53,7 @@ namespace {
 bool takeShareLock(int fd, const std::string& path, Share share) {
     if (share == Share::None)
         return true;
-    const FaultHooks hooks = currentHooks();
+    const FaultHooks hooks = currentFaultHooks();
     if (hooks.refuseLock && hooks.refuseLock(path, kShareLockOffset, 1))
         return false;
     struct flock fl {};
@@ -162,7 +130,7 @@ void File::writeAt(uint64_t offset, const void* buf, size_t n) {
     if (!writable_)
         throw FileError(FileErrorKind::AccessDenied, path_, EBADF,
                         "write " + path_ + ": opened read-only");
-    const FaultHooks hooks = currentHooks();
+    const FaultHooks hooks = currentFaultHooks();
     if (hooks.onWrite) {
         const long long allowed = hooks.onWrite(path_, offset, n);
         if (allowed >= 0) {
@@ -198,7 +166,7 @@ void File::truncate(uint64_t size) {
     if (!writable_)
         throw FileError(FileErrorKind::AccessDenied, path_, EBADF,
                         "truncate " + path_ + ": opened read-only");
-    const FaultHooks hooks = currentHooks();
+    const FaultHooks hooks = currentFaultHooks();
     if (hooks.onWrite && hooks.onWrite(path_, size, 0) >= 0)
         throw FileError(hooks.error, path_, 0, "truncate " + path_ + ": injected failure");
     if (::ftruncate(fd_, static_cast<off_t>(size)) != 0)
@@ -211,7 +179,7 @@ void File::flush() {
 }
 
 bool File::tryLock(uint64_t offset, uint64_t length, LockKind kind) {
-    const FaultHooks hooks = currentHooks();
+    const FaultHooks hooks = currentFaultHooks();
     if (hooks.refuseLock && hooks.refuseLock(path_, offset, length))
         return false;
     struct flock fl {};
@@ -261,16 +229,6 @@ void replaceFile(File& replacement, File& replaced, const std::string& to) {
     }
     replacement.path_ = to;
     replaced.close();
-}
-
-void setFaultHooks(FaultHooks hooks) {
-    std::lock_guard<std::mutex> lock(g_hooksMutex);
-    g_hooks = std::move(hooks);
-}
-
-void clearFaultHooks() {
-    std::lock_guard<std::mutex> lock(g_hooksMutex);
-    g_hooks = FaultHooks{};
 }
 
 } // namespace dn::platform

@@ -2,9 +2,9 @@
 // byte-range locks. Paths are ANSI (Windows-1252) bytes, as everywhere below the
 // toolkit.
 #include "platform/file.h"
+#include "platform/fileops.h"
 
 #include <algorithm>
-#include <mutex>
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -13,38 +13,8 @@ namespace dn::platform {
 
 namespace {
 
-std::mutex g_hooksMutex;
-FaultHooks g_hooks;
-
-FaultHooks currentHooks() {
-    std::lock_guard<std::mutex> lock(g_hooksMutex);
-    return g_hooks;
-}
-
-FileErrorKind kindOf(DWORD err) {
-    switch (err) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-        return FileErrorKind::NotFound;
-    case ERROR_ACCESS_DENIED:
-        return FileErrorKind::AccessDenied;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return FileErrorKind::Sharing;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return FileErrorKind::DiskFull;
-    case ERROR_WRITE_PROTECT:
-        return FileErrorKind::WriteProtected;
-    default:
-        return FileErrorKind::Io;
-    }
-}
-
 [[noreturn]] void fail(const std::string& path, DWORD err, const char* op) {
-    throw FileError(kindOf(err), path, static_cast<int>(err),
+    throw FileError(fileErrorKind(static_cast<int>(err)), path, static_cast<int>(err),
                     std::string(op) + " " + path + ": Windows error " + std::to_string(err));
 }
 
@@ -75,9 +45,6 @@ HANDLE openHandle(const std::string& path, DWORD access, Share share, DWORD disp
 }
 
 } // namespace
-
-FileError::FileError(FileErrorKind kind, std::string path, int sysError, const std::string& what)
-    : std::runtime_error(what), kind_(kind), path_(std::move(path)), sysError_(sysError) {}
 
 File::File(File&& other) noexcept
     : handle_(other.handle_), writable_(other.writable_), path_(std::move(other.path_)) {
@@ -175,7 +142,7 @@ void File::writeAt(uint64_t offset, const void* buf, size_t n) {
             done += put;
         }
     };
-    const FaultHooks hooks = currentHooks();
+    const FaultHooks hooks = currentFaultHooks();
     if (hooks.onWrite) {
         const long long allowed = hooks.onWrite(path_, offset, n);
         if (allowed >= 0) {
@@ -199,7 +166,7 @@ void File::truncate(uint64_t size) {
     if (!writable_)
         throw FileError(FileErrorKind::AccessDenied, path_, ERROR_ACCESS_DENIED,
                         "truncate " + path_ + ": opened read-only");
-    const FaultHooks hooks = currentHooks();
+    const FaultHooks hooks = currentFaultHooks();
     if (hooks.onWrite && hooks.onWrite(path_, size, 0) >= 0)
         throw FileError(hooks.error, path_, 0, "truncate " + path_ + ": injected failure");
     FILE_END_OF_FILE_INFO eof{};
@@ -215,7 +182,7 @@ void File::flush() {
 }
 
 bool File::tryLock(uint64_t offset, uint64_t length, LockKind kind) {
-    const FaultHooks hooks = currentHooks();
+    const FaultHooks hooks = currentFaultHooks();
     if (hooks.refuseLock && hooks.refuseLock(path_, offset, length))
         return false;
     OVERLAPPED ov = overlappedAt(offset);
@@ -252,16 +219,6 @@ void replaceFile(File& replacement, File& replaced, const std::string& to) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         fail(to, ::GetLastError(), "rename");
     replacement.path_ = to;
-}
-
-void setFaultHooks(FaultHooks hooks) {
-    std::lock_guard<std::mutex> lock(g_hooksMutex);
-    g_hooks = std::move(hooks);
-}
-
-void clearFaultHooks() {
-    std::lock_guard<std::mutex> lock(g_hooksMutex);
-    g_hooks = FaultHooks{};
 }
 
 } // namespace dn::platform
