@@ -1,0 +1,37 @@
+#include "app/aggiorna.h"
+
+#include "app/tables.h"
+#include "common/data/errors.h"
+#include "common/data/guard.h"
+#include "common/data/indexes.h"
+#include "common/data/records.h"
+#include "common/data/workspace.h"
+#include "common/util/clock.h"
+#include "common/util/messages.h"
+#include "toolkit/toolkit.h"
+
+namespace dn::app {
+
+bool AGGIORNA() {
+    messages().processEvents();
+    tk::cursorWait();
+    data::AreaGuard guard;
+    const bool done = data::protect([&] {
+        guard.open(kDeadlines);
+        data::ORDADD(kDeadlines);
+        data::ORDSETFOCUS(0);
+        data::DBLOCK(false);
+        const Date today = clock::today();
+        data::WorkArea& a = data::area();
+        for (data::DBGOTOP(); !data::DBEOF(); data::DBSKIP()) {
+            if (data::FIELDGET("DATA").date() < today && data::FIELDGET("EVASA").logical())
+                a.table().setDeleted(true); // written, and taken out of the index, on the skip
+        }
+        data::DBCOMMIT();
+        guard.release();
+    });
+    tk::cursorArrow();
+    return done;
+}
+
+} // namespace dn::app

@@ -1,0 +1,164 @@
+// Instance identity and the start-up lock: names, folders, the marker file, the
+// lock table and who holds its record lock.
+#include "startup_fixture.h"
+
+#include "common/data/errors.h"
+#include "common/data/instance.h"
+#include "common/data/library.h"
+#include "common/data/startup_lock.h"
+#include "common/data/tables.h"
+#include "common/data/workspace.h"
+#include "common/dbf/table.h"
+#include "common/util/startup_lock_hook.h"
+
+using namespace dn;
+using namespace starttest;
+
+namespace {
+
+// Whether another open of the lock table could take its record lock now, which it
+// cannot while an instance holds the start-up lock.
+bool recordLockFree(const std::string& table) {
+    dbf::Table t;
+    t.open(table + ".", dbf::OpenOptions{}); // "NET." is the file NET
+    const bool free = t.lockRecord(1);
+    t.close();
+    return free;
+}
+
+} // namespace
+
+TEST_F(StartupTest, LockTableIsCreatedOnceWithOneRecord) {
+    ASSERT_TRUE(data::SCREATE());
+    EXPECT_EQ(names(data()), std::set<std::string>{"NET"});
+    EXPECT_EQ(dbfreadFields(file("NET")), "LOCK C 1 0\n1 0\n");
+    EXPECT_EQ(dbfreadRows(file("NET")), " |\n");
+    const std::string before = readBytes(file("NET"));
+    ASSERT_TRUE(data::SCREATE());
+    EXPECT_EQ(readBytes(file("NET")), before);
+    EXPECT_TRUE(data::usedAreas().empty());
+}
+
+TEST_F(StartupTest, LockTableThatCannotBeWrittenEndsTheStartAndLeavesNothing) {
+    platform::FaultHooks hooks;
+    hooks.onWrite = [](const std::string&, uint64_t, size_t) -> long long { return 0; };
+    platform::setFaultHooks(hooks);
+    EXPECT_FALSE(data::SCREATE());
+    platform::clearFaultHooks();
+    EXPECT_TRUE(names(data()).empty()); // neither the table nor its temporary file
+    ASSERT_EQ(messages_.asked.size(), 1u);
+    EXPECT_NE(messages_.asked[0].find("insufficiente"), std::string::npos);
+    EXPECT_TRUE(data::SCREATE());
+}
+
+TEST_F(StartupTest, LockAndUnlockDoNothingBeforeTheInstanceHasAName) {
+    ASSERT_TRUE(data::SCREATE());
+    data::DBSELECTAREA(3);
+    data::SLOCK();
+    EXPECT_FALSE(data::startupLockHeld());
+    EXPECT_TRUE(data::usedAreas().empty());
+    EXPECT_TRUE(recordLockFree(file("NET")));
+    data::SUNLOCK();
+    releaseStartupLock();
+    EXPECT_EQ(data::SELECT(), 3);
+    EXPECT_TRUE(data::instance().name.empty());
+    EXPECT_TRUE(data::access().temp.empty());
+}
+
+TEST_F(StartupTest, UserNamesTheInstanceAndHoldsItsFolder) {
+    clock::setFixed(Date::fromYmd(2024, 2, 19), ((12 * 60 + 34) * 60 + 56) * 1000 + 780);
+    data::USER();
+    const std::string name = data::instance().name;
+    EXPECT_EQ(name, std::string("\x7F") + "20240219" + "4529678");
+    const fs::path folder = temp() / name;
+    EXPECT_EQ(data::instance().folder, folder.string());
+    EXPECT_EQ(data::access().temp, folder.string() + "/");
+    EXPECT_EQ(data::access().user, name);
+    EXPECT_EQ(names(folder), std::set<std::string>{"USER"});
+    EXPECT_TRUE(data::isLiveInstanceFolder(folder.string()));
+
+    // The sweep of another starting instance leaves the live folder alone and
+    // removes a crashed one's.
+    fs::create_directories(temp() / "\x7F"
+                                    "2024021800001");
+    writeBytes((temp() /
+                "\x7F"
+                "2024021800001" /
+                "USER")
+                   .string(),
+               "");
+    EXPECT_EQ(data::sweepLeftovers(data().string(), temp().string()), 1);
+    EXPECT_TRUE(fs::exists(folder / "USER"));
+
+    // The shut-down removes the folder.
+    data::shutdownLibrary();
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_TRUE(data::instance().name.empty());
+}
+
+TEST_F(StartupTest, UserFileInTheDataFolderKeepsTheDefaultUser) {
+    writeBytes(file("USER.USR"), "");
+    data::USER();
+    EXPECT_EQ(data::access().user, "USER");
+    EXPECT_FALSE(data::instance().name.empty());
+}
+
+TEST_F(StartupTest, StartupLockIsTheRecordLockOfTheLockTable) {
+    ASSERT_TRUE(data::SCREATE());
+    data::USER();
+    data::DBSELECTAREA(2);
+    data::SLOCK();
+    EXPECT_TRUE(data::startupLockHeld());
+    EXPECT_EQ(data::SELECT(), 2);
+    EXPECT_EQ(data::usedAreas(), std::vector<int>{data::kStartupLockArea});
+    EXPECT_FALSE(recordLockFree(file("NET")));
+    data::SUNLOCK();
+    EXPECT_FALSE(data::startupLockHeld());
+    EXPECT_TRUE(recordLockFree(file("NET")));
+    data::SUNLOCK(); // again: nothing
+    EXPECT_EQ(data::SELECT(), 2);
+
+    // A disk or file message releases the lock before it shows.
+    data::SLOCK();
+    bool freeWhileShown = false;
+    struct Probe : RecordingMessages {
+        std::function<void()> onAsk;
+        int ask(int kind, const std::string& text, const std::string& title) override {
+            onAsk();
+            return RecordingMessages::ask(kind, text, title);
+        }
+    } probe;
+    probe.onAsk = [&] { freeWhileShown = recordLockFree(file("NET")); };
+    EXPECT_FALSE(data::protect([&] {
+        throw platform::FileError(platform::FileErrorKind::DiskFull, file("SCADENZE.DBF"), 0,
+                                  "full");
+    }));
+    ASSERT_EQ(probe.asked.size(), 1u);
+    EXPECT_EQ(probe.asked[0].rfind("Spazio sul disco ", 0), 0u) << probe.asked[0];
+    EXPECT_TRUE(freeWhileShown);
+    EXPECT_FALSE(data::startupLockHeld());
+}
+
+TEST_F(StartupTest, MachineWideLockTableReplacesTheLocalOne) {
+    const std::string velt = (temp() / "VELT" / "NET").string();
+    data::setVeltLockTable(velt);
+    EXPECT_FALSE(data::ISVELT());
+    fs::create_directories(temp() / "VELT");
+    dbf::Table::create(velt + ".", {{"LOCK", 'C', 1, 0}});
+    {
+        dbf::Table t;
+        t.open(velt + ".", dbf::OpenOptions{});
+        ASSERT_TRUE(t.append());
+        t.close();
+    }
+    EXPECT_TRUE(data::ISVELT());
+    EXPECT_TRUE(data::SCREATE());
+    EXPECT_TRUE(names(data()).empty()); // no local lock table
+    data::USER();
+    data::SLOCK();
+    EXPECT_FALSE(recordLockFree(velt));
+    data::SUNLOCK();
+    EXPECT_TRUE(recordLockFree(velt));
+    data::setVeltLockTable({});
+    EXPECT_FALSE(data::ISVELT() && data::veltLockTable() == velt);
+}

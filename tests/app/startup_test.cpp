@@ -1,0 +1,384 @@
+// The start-up sequence in a data folder of its own: what a first start creates,
+// what later starts keep, the index rebuild, the configuration file, the purge and
+// the failure paths.
+#include "startup_fixture.h"
+
+#include "app/aggiorna.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "app/tables.h"
+#include "common/config/variables.h"
+#include "common/data/guard.h"
+#include "common/data/indexes.h"
+#include "common/data/records.h"
+#include "common/data/startup_lock.h"
+#include "common/data/workspace.h"
+#include "common/dbf/index_file.h"
+#include "common/dbf/table.h"
+#include "platform/mounts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <map>
+
+using namespace dn;
+using namespace starttest;
+
+namespace {
+
+const std::string kFirstStartConfig = "[Vars]\r\n"
+                                      "CFG_DES=L.F.\r\n"
+                                      "CFG_NM01=C\r\nCFG_NM02=C\r\nCFG_NM03=C\r\nCFG_NM04=C\r\n"
+                                      "CFG_NM05=C\r\nCFG_NM06=C\r\nCFG_NM07=C\r\nCFG_NM08=C\r\n"
+                                      "CFG_NM09=C\r\nCFG_NM10=C\r\n"
+                                      "CFG_PW01=C\r\nCFG_PW02=C\r\nCFG_PW03=C\r\nCFG_PW04=C\r\n"
+                                      "CFG_PW05=C\r\nCFG_PW06=C\r\nCFG_PW07=C\r\nCFG_PW08=C\r\n"
+                                      "CFG_PW09=C\r\nCFG_PW10=C\r\n"
+                                      "CFG_SIN=N0\r\nCFG_SOT=L.F.\r\nCFG_SUP=N0\r\n";
+
+const std::set<std::string> kAllFiles = {"DELTRA.CFG",   "NET",         "RUBRICA.DBF",
+                                         "RUBRICA.DBT",  "RUBRICA.NTX", "SCADENZE.DBF",
+                                         "SCADENZE.DBT", "SCADENZE.NTX"};
+
+struct Deadline {
+    int slot;
+    Date date;
+    std::string time;
+    bool done;
+    std::string task;
+};
+
+// Appends deadlines through the data layer, as the editor does; returns their
+// record numbers.
+std::vector<uint32_t> addDeadlines(const std::vector<Deadline>& list) {
+    std::vector<uint32_t> recnos;
+    data::AreaGuard guard;
+    EXPECT_TRUE(data::protect([&] {
+        guard.open(app::kDeadlines);
+        data::ORDADD(app::kDeadlines);
+        for (const Deadline& d : list) {
+            data::DBAPP();
+            data::FIELDPUT("CODICE", app::slotCode(d.slot));
+            data::FIELDPUT("DATA", d.date);
+            data::FIELDPUT("ORA", d.time);
+            data::FIELDPUT("INCOMBENZA", d.task);
+            data::FIELDPUT("EVASA", d.done);
+            data::DBCOMMIT();
+            recnos.push_back(data::DBRECNO());
+            data::DBUNLOCK();
+        }
+    }));
+    return recnos;
+}
+
+void deleteRecord(uint32_t recno) {
+    data::AreaGuard guard;
+    EXPECT_TRUE(data::protect([&] {
+        guard.open(app::kDeadlines);
+        data::ORDADD(app::kDeadlines);
+        data::DBGOTO(recno);
+        data::DBDEL();
+    }));
+}
+
+// Record number -> deleted flag, read straight from the table file.
+std::map<uint32_t, bool> deletedFlags(const std::string& table) {
+    std::map<uint32_t, bool> out;
+    dbf::Table t;
+    t.open(table);
+    for (uint32_t r = 1; r <= t.recordCount(); ++r) {
+        t.goTo(r);
+        out[r] = t.deleted();
+    }
+    return out;
+}
+
+std::map<std::string, std::string> snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> out;
+    for (const std::string& n : names(folder))
+        out[n] = readBytes((folder / n).string());
+    return out;
+}
+
+} // namespace
+
+TEST_F(StartupTest, FirstStartCreatesEveryFileAndLaterStartsKeepThem) {
+    ASSERT_TRUE(app::MAIN());
+    EXPECT_TRUE(messages_.asked.empty());
+    EXPECT_FALSE(data::startupLockHeld());
+    EXPECT_TRUE(data::usedAreas().empty()); // no table open when the panel starts
+    EXPECT_EQ(names(data()), kAllFiles);
+    EXPECT_EQ(readBytes(file("DELTRA.CFG")), kFirstStartConfig);
+    EXPECT_EQ(config::variables().names().size(), 24u);
+    EXPECT_EQ(config::variables().text("CFG_NM10", "?"), "");
+    EXPECT_FALSE(config::variables().logical("CFG_SOT", true));
+
+    // The independent reader sees the layouts and the lock table's one record.
+    EXPECT_EQ(dbfreadFields(file("SCADENZE.DBF")), "CODICE C 10 0\nDATA D 8 0\nORA C 5 0\n"
+                                                   "INCOMBENZA M 10 0\nEVASA L 1 0\n"
+                                                   "GENERAZIO C 10 0\n0 0\n");
+    EXPECT_EQ(dbfreadFields(file("RUBRICA.DBF")),
+              "NOMINATIVO C 35 0\nINDIRIZZO C 35 0\nCAP C 5 0\nCITTA C 30 0\n"
+              "TELEFONO1 C 15 0\nTELEFONO2 C 15 0\nTELEFONO3 C 15 0\nCASA C 15 0\n"
+              "CELLULARE C 15 0\nFAX C 15 0\nE_MAIL C 40 0\nNOTE M 10 0\n0 0\n");
+    EXPECT_EQ(dbfreadFields(file("NET")), "LOCK C 1 0\n1 0\n");
+
+    const auto deadlines = dbf::IndexFile::open(file("SCADENZE.NTX"), false);
+    EXPECT_EQ(deadlines.tagName(), "SCADENZE");
+    EXPECT_EQ(deadlines.definition().keyExpression, "codice + DTOS( data ) + ora");
+    EXPECT_EQ(deadlines.definition().forExpression, "!DELETED()");
+    EXPECT_EQ(deadlines.keyLength(), 23);
+    EXPECT_FALSE(deadlines.definition().unique);
+    const auto contacts = dbf::IndexFile::open(file("RUBRICA.NTX"), false);
+    EXPECT_EQ(contacts.tagName(), "RUBRICA");
+    EXPECT_EQ(contacts.definition().keyExpression, "UPPER( nominativo )");
+    EXPECT_EQ(contacts.definition().forExpression, "!DELETED()");
+    EXPECT_EQ(contacts.keyLength(), 35);
+
+    // A later start changes no file.
+    const auto before = snapshot(data());
+    restart();
+    ASSERT_TRUE(app::MAIN());
+    EXPECT_EQ(snapshot(data()), before);
+    EXPECT_TRUE(messages_.asked.empty());
+}
+
+TEST_F(StartupTest, MissingDeadlineIndexIsRebuiltWithoutDeletedRecords) {
+    ASSERT_TRUE(app::MAIN());
+    const Date d = Date::fromYmd(2030, 5, 6);
+    const auto recnos = addDeadlines({{10, d, "", false, "riunione"},
+                                      {3, d, "09:30", false, "telefonare"},
+                                      {3, d, "", false, "posta"},
+                                      {3, d.addDays(-1), "18:00", false, "da cancellare"},
+                                      {3, d.addDays(1), "08:00", false, "banca"}});
+    deleteRecord(recnos[3]);
+    // The reader lists keys without their trailing blanks.
+    const std::string day = d.dtos(), next = d.addDays(1).dtos();
+    const std::string expected = "         3" + day + "\t3\n" +       //
+                                 "         3" + day + "09:30\t2\n" +  //
+                                 "         3" + next + "08:00\t5\n" + //
+                                 "        10" + day + "\t1\n";
+    ASSERT_EQ(perlKeys(file("SCADENZE.NTX"), "SCADENZE"), expected);
+
+    restart();
+    fs::remove(data() / "SCADENZE.NTX");
+    auto before = snapshot(data());
+    before.erase("SCADENZE.NTX");
+    ASSERT_TRUE(app::MAIN());
+    auto after = snapshot(data());
+    ASSERT_TRUE(after.count("SCADENZE.NTX"));
+    EXPECT_EQ(perlKeys(file("SCADENZE.NTX"), "SCADENZE"), expected);
+    after.erase("SCADENZE.NTX");
+    EXPECT_EQ(after, before); // nothing else changed
+
+    // The records as the independent reader sees them: the deleted one apart.
+    const std::string rows = dbfreadRows(file("SCADENZE.DBF"));
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 5);
+    EXPECT_EQ(rows.rfind(" |", 0), 0u) << rows;
+    EXPECT_NE(rows.find("\n*|"), std::string::npos) << rows;
+}
+
+TEST_F(StartupTest, HandEditedConfigurationIsLoadedAndWrittenBackInPlace) {
+    writeBytes(file("DELTRA.CFG"), "; impostazioni\r\n"
+                                   "[Vars]\r\n"
+                                   "CFG_NM01=CRossi\r\n"
+                                   "CFG_XYZ=Cabc\r\n"
+                                   "CFG_DES=L.T.\r\n"
+                                   "CFG_SUP=N12abc\r\n"
+                                   "CFG_SIN=X1\r\n"
+                                   "; fine\r\n");
+    const std::string edited = readBytes(file("DELTRA.CFG"));
+    ASSERT_TRUE(app::MAIN());
+    EXPECT_EQ(readBytes(file("DELTRA.CFG")), edited); // loading writes nothing
+    const auto& vars = config::variables();
+    EXPECT_EQ(vars.text("CFG_NM01"), "Rossi");
+    EXPECT_EQ(vars.text("CFG_XYZ"), "abc");
+    EXPECT_TRUE(vars.logical("CFG_DES"));
+    EXPECT_EQ(vars.number("CFG_SUP", -1), 12);
+    EXPECT_EQ(vars.number("CFG_SIN", -1), 0); // X1 ignored: the default stays
+    EXPECT_FALSE(vars.logical("CFG_SOT", true));
+    EXPECT_EQ(vars.names().size(), 25u);
+
+    config::variables().set("CFG_NM01", "Rossi  ");
+    ASSERT_TRUE(app::saveConfig());
+    std::string expected = "; impostazioni\r\n"
+                           "[Vars]\r\n"
+                           "CFG_NM01=CRossi\r\n"
+                           "CFG_XYZ=Cabc\r\n"
+                           "CFG_DES=L.T.\r\n"
+                           "CFG_SUP=N12\r\n"
+                           "CFG_SIN=N0\r\n"
+                           "; fine\r\n";
+    for (int i = 2; i <= 10; ++i)
+        expected += "CFG_NM" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "=C\r\n";
+    for (int i = 1; i <= 10; ++i)
+        expected += "CFG_PW" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "=C\r\n";
+    expected += "CFG_SOT=L.F.\r\n";
+    EXPECT_EQ(readBytes(file("DELTRA.CFG")), expected);
+    ASSERT_TRUE(app::saveConfig());
+    EXPECT_EQ(readBytes(file("DELTRA.CFG")), expected);
+
+    // The unknown name survives the next run too.
+    restart();
+    ASSERT_TRUE(app::MAIN());
+    EXPECT_EQ(config::variables().text("CFG_XYZ"), "abc");
+    EXPECT_EQ(config::variables().text("CFG_NM01"), "Rossi");
+}
+
+TEST_F(StartupTest, PurgeDeletesOnlyDoneDeadlinesOfPastDays) {
+    const Date today = Date::fromYmd(2024, 3, 15);
+    clock::setFixed(today, 10 * 3600 * 1000);
+    ASSERT_TRUE(app::MAIN());
+    const auto recnos = addDeadlines({{1, today, "", true, "fatta oggi"},
+                                      {1, today.addDays(-365), "", false, "aperta l'anno scorso"},
+                                      {1, today.addDays(-1), "23:59", true, "fatta ieri"},
+                                      {2, today.addDays(-1), "", false, "aperta ieri"},
+                                      {2, today.addDays(-400), "", true, "fatta tempo fa"},
+                                      {2, today.addDays(3), "", true, "fatta in anticipo"}});
+    restart();
+    ASSERT_TRUE(app::MAIN());
+    const std::map<uint32_t, bool> expected = {{1, false}, {2, false}, {3, true},
+                                               {4, false}, {5, true},  {6, false}};
+    EXPECT_EQ(deletedFlags(file("SCADENZE.DBF")), expected);
+    // The index follows: only the four survivors are keyed.
+    const std::string keys = perlKeys(file("SCADENZE.NTX"), "SCADENZE");
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), '\n'), 4) << keys;
+    EXPECT_EQ(keys.find("\t3\n"), std::string::npos);
+    EXPECT_EQ(keys.find("\t5\n"), std::string::npos);
+
+    // The next day the deadline done today goes too.
+    clock::setFixed(today.addDays(1));
+    ASSERT_TRUE(app::AGGIORNA());
+    EXPECT_TRUE(deletedFlags(file("SCADENZE.DBF"))[1]);
+    EXPECT_TRUE(data::usedAreas().empty());
+    (void)recnos;
+}
+
+TEST_F(StartupTest, FailedContactIndexBuildLeavesNoIndexAndEndsTheStart) {
+    // A full disk while the index is written.
+    platform::FaultHooks hooks;
+    hooks.onWrite = [this](const std::string& path, uint64_t, size_t) -> long long {
+        const bool building =
+            path.find('\x7F') != std::string::npos && path.find("NET") == std::string::npos;
+        return building && fs::exists(data() / "SCADENZE.NTX") ? 0 : -1;
+    };
+    platform::setFaultHooks(hooks);
+    EXPECT_FALSE(app::MAIN());
+    platform::clearFaultHooks();
+    EXPECT_EQ(names(data()),
+              (std::set<std::string>{"NET", "RUBRICA.DBF", "RUBRICA.DBT", "SCADENZE.DBF",
+                                     "SCADENZE.DBT", "SCADENZE.NTX"}));
+    ASSERT_EQ(messages_.asked.size(), 1u);
+    EXPECT_NE(messages_.asked[0].find("insufficiente"), std::string::npos) << messages_.asked[0];
+    EXPECT_FALSE(config::variables().exists("CFG_NM01")); // the start went no further
+
+    // The index is in place but cannot be opened afterwards: it is deleted again.
+    restart();
+    dbf::IndexFile::setLockTimeout(200);
+    platform::FaultHooks refuse;
+    refuse.refuseLock = [](const std::string& path, uint64_t, uint64_t) {
+        return path.ends_with("RUBRICA.NTX");
+    };
+    platform::setFaultHooks(refuse);
+    EXPECT_FALSE(app::MAIN());
+    platform::clearFaultHooks();
+    dbf::IndexFile::setLockTimeout(30000);
+    EXPECT_FALSE(fs::exists(data() / "RUBRICA.NTX"));
+    EXPECT_EQ(messages_.asked.size(), 2u);
+
+    // The next start builds it.
+    restart();
+    ASSERT_TRUE(app::MAIN());
+    EXPECT_EQ(names(data()), kAllFiles);
+}
+
+namespace {
+
+// What the program showed in a child process: the texts of its message boxes and
+// the captions of every other window that became visible.
+std::vector<std::string> g_boxes;
+std::vector<std::string> g_windows;
+
+// Runs inside the program's QApplication as soon as it exists: answers every
+// message box and notes every other visible window.
+void watchWindows() {
+    auto* timer = new QTimer(QCoreApplication::instance());
+    QObject::connect(timer, &QTimer::timeout, [] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->isVisible())
+                continue;
+            if (auto* box = qobject_cast<QMessageBox*>(w)) {
+                g_boxes.push_back(box->text().toStdString());
+                box->done(0);
+            } else {
+                g_windows.push_back(w->windowTitle().toStdString());
+            }
+        }
+    });
+    timer->start(20);
+}
+
+} // namespace
+
+TEST_F(StartupTest, FailedStartShowsItsMessageAndOpensNoWindow) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        platform::FaultHooks hooks;
+        hooks.onWrite = [](const std::string& path, uint64_t, size_t) -> long long {
+            return path.find("RUBRICA") != std::string::npos ? 0 : -1;
+        };
+        platform::setFaultHooks(hooks);
+        data::setEndProgram({});
+        qAddPreRoutine(watchWindows);
+        char name[] = "deltranota";
+        char* argv[] = {name, nullptr};
+        const int code = app::run(1, argv);
+        for (const auto& t : g_boxes)
+            std::fprintf(stderr, "box: %s\n", t.c_str());
+        for (const auto& t : g_windows)
+            std::fprintf(stderr, "window: %s\n", t.c_str());
+        const bool ok = code == 1 && g_windows.empty() && g_boxes.size() == 1 &&
+                        g_boxes[0].find("insufficiente") != std::string::npos &&
+                        !fs::exists("RUBRICA.DBF") && fs::exists("SCADENZE.NTX");
+        ::_exit(ok ? 0 : 2);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "the failed start did not end with code 1 after one message and no window";
+}
+
+// A configuration file that cannot be written is reported and ends the start,
+// instead of passing as saved.
+TEST_F(StartupTest, UnwritableConfigurationFileEndsTheStartWithItsMessage) {
+    auto mount = fstest::ScopedMount::tmpfs(data().string(), 256 * 1024);
+    if (!mount.ok())
+        GTEST_SKIP() << mount.error();
+    fs::current_path(data()); // into the new file system
+    ASSERT_TRUE(app::MAIN());
+    restart();
+    fs::remove(data() / "DELTRA.CFG");
+    {
+        std::ofstream fill(data() / "fill", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (fill.write(block.data(), block.size()) && fill.flush()) {
+        }
+    }
+    EXPECT_FALSE(app::MAIN());
+    ASSERT_EQ(messages_.asked.size(), 1u);
+    EXPECT_EQ(messages_.asked[0].rfind("Spazio sul disco ", 0), 0u) << messages_.asked[0];
+    EXPECT_NE(messages_.asked[0].find("DELTRA.CFG"), std::string::npos);
+    EXPECT_FALSE(fs::exists(data() / "DELTRA.CFG"));
+    EXPECT_FALSE(data::startupLockHeld()); // released before the message
+    EXPECT_EQ(config::variables().names().size(), 24u);
+
+    fs::remove(data() / "fill");
+    restart();
+    ASSERT_TRUE(app::MAIN());
+    EXPECT_EQ(readBytes(file("DELTRA.CFG")), kFirstStartConfig);
+    restart();
+    fs::current_path(data().parent_path());
+}
