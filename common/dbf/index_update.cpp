@@ -129,7 +129,7 @@ private:
     void split(std::vector<Step>& path, size_t level) {
         const cdx::Node& old = path[level].node;
         std::vector<cdx::Node> parts = pieces(old);
-        const bool wasRoot = old.isRoot();
+        const bool wasRoot = level == 0; // by its place in the path: a damaged mark may lie
         const uint16_t attributes = static_cast<uint16_t>(old.attributes & ~cdx::kAttrRoot);
         // The first piece keeps the page; the others get new ones, linked in order.
         for (size_t k = 0; k < parts.size(); ++k) {

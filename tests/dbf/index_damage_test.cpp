@@ -164,3 +164,22 @@ TEST_F(IndexDamage, RandomDamageNeverEscapesAsAnythingButCorruptFile) {
     }
     EXPECT_GT(reported, 30);
 }
+
+TEST(IndexDamageSmall, RootWithoutItsMarkStillSplitsAsTheRoot) {
+    dbftest::TempDir dir;
+    Records recs = randomDeadlines(10, 22, 0);
+    const std::string path = dir / "R.NTX";
+    IndexFile::create(path, "", textDefinition(23), recs.scan(), textKey(23)).close();
+    std::string bytes = dbftest::slurp(path);
+    const uint32_t root =
+        cdx::getLe32(reinterpret_cast<const uint8_t*>(bytes.data()) + cdx::kTagHeaderOffset);
+    bytes[root] = cdx::kAttrLeaf; // the root mark lost
+    dbftest::spit(path, bytes);
+    IndexFile idx = IndexFile::open(path, true);
+    EXPECT_FALSE(verifyIndexStructure(idx).ok());
+    for (uint32_t r = 100; r < 400; ++r)
+        ASSERT_TRUE(idx.insert(deadlineKey(1 + r % 10, 20200101 + r), r));
+    const IndexCheckReport rep = verifyIndexStructure(idx);
+    EXPECT_TRUE(rep.ok()) << rep.problems.front();
+    EXPECT_EQ(rep.keys, 310u);
+}
