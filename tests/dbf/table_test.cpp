@@ -181,35 +181,6 @@ TEST(TableHeader, CountAndDateAreOnDiskAfterEveryAppendAndWrite) {
     EXPECT_EQ(bytes.back(), 0x1A);
 }
 
-TEST(TableDelete, FlagIsByteZeroAndSurvivesReopening) {
-    TempDir dir;
-    Table::create(dir / "d", dbftest::deadlineFields());
-    {
-        Table t;
-        t.open(dir / "d");
-        for (int i = 1; i <= 3; ++i)
-            addDeadline(t, i, Date::fromYmd(2024, 1, i), "x", false);
-        ASSERT_TRUE(t.lockRecord(2));
-        t.goTo(2);
-        t.setDeleted(true);
-        t.commit();
-        EXPECT_TRUE(t.deleted());
-        t.goTo(3);
-        EXPECT_THROW(t.setDeleted(true), TableError); // record 3 is not locked
-    }
-    Table t;
-    t.open(dir / "d");
-    t.goTo(2);
-    EXPECT_TRUE(t.deleted());
-    EXPECT_EQ(t.record()[0], '*');
-    ASSERT_TRUE(t.lockRecord(2));
-    t.setDeleted(false);
-    t.unlockAll(); // writes the pending recall
-    t.goTo(1);
-    t.goTo(2);
-    EXPECT_FALSE(t.deleted());
-}
-
 namespace {
 struct Recorder : TableObserver {
     std::vector<std::string> log;
