@@ -32,8 +32,10 @@ struct RecordChange {
 // condition (a delete or recall is a change of byte 0).
 //
 // Calls come from the thread that writes, while the table holds the lock that the
-// write needs (the record or file lock of a shared table; for an append the file
-// lock). The buffers are valid only during the call.
+// write needs: the record or file lock of a shared table; for an append the file
+// lock before the write and the new record's lock after it (on Windows that lock
+// may have been lost to another process in between, see append()). The buffers
+// are valid only during the call.
 class TableObserver {
 public:
     virtual ~TableObserver() = default;
