@@ -56,12 +56,17 @@ TDialog::TDialog(const tk::DialogTemplate& t, TWindow* owner) {
 }
 
 TDialog::TDialog(int top, int left, int bottom, int right, const std::string& caption,
-                 TWindow* owner) {
+                 TWindow* owner, const std::vector<std::string>& style) {
     tk::DialogTemplate t;
     t.caption = tk::toQt(caption);
     t.width = 1;
     t.height = 1;
     t.style = {"popup", "caption", "sysmenu", "modalframe"};
+    if (!style.empty()) {
+        t.style.clear();
+        for (const auto& w : style)
+            t.style << tk::toQt(w);
+    }
     QWidget* ow = ownerWindow(owner);
     oWnd = owner ? owner : TWindow::FromWidget(ow);
     build(t, nullptr, false);
@@ -129,10 +134,10 @@ void TDialog::build(const tk::DialogTemplate& t, QWidget* parentWidget, bool pag
         } else {
             radios = nullptr;
         }
-        if (c.kind == tk::ControlKind::GroupBox)
+        if (c.kind == tk::ControlKind::GroupBox || c.kind == tk::ControlKind::Line)
             frames.push_back(cw);
     }
-    // Frames stay behind the controls they surround.
+    // Frames and lines stay behind the controls they surround.
     for (QWidget* f : frames)
         f->lower();
 }
@@ -151,6 +156,18 @@ QButtonGroup* TDialog::RadioGroupOf(QWidget* radio) const {
 
 bool TDialog::IsActive() const {
     return hWnd() && hWnd()->isVisible() && !ended_;
+}
+
+TWindow* TDialog::FocusedControl() const {
+    QWidget* f = QApplication::focusWidget();
+    if (!f || !hWnd() || !hWnd()->isAncestorOf(f))
+        return nullptr;
+    for (QWidget* w = f; w && w != hWnd(); w = w->parentWidget()) {
+        TWindow* t = TWindow::FromWidget(w);
+        if (t && !dynamic_cast<TDialog*>(t))
+            return t;
+    }
+    return nullptr;
 }
 
 void TDialog::initControls() {

@@ -26,9 +26,11 @@ public:
     explicit TDialog(const std::string& name, TWindow* owner = nullptr);
     // From a template already read.
     explicit TDialog(const tk::DialogTemplate& t, TWindow* owner = nullptr);
-    // In code: a pixel rectangle (top, left, bottom, right) and a caption.
+    // In code: a pixel rectangle (top, left, bottom, right), a caption and the
+    // template style words (default: popup, caption, sysmenu, modalframe; without
+    // "sysmenu" the dialog has no close box).
     TDialog(int top, int left, int bottom, int right, const std::string& caption,
-            TWindow* owner = nullptr);
+            TWindow* owner = nullptr, const std::vector<std::string>& style = {});
     ~TDialog() override;
 
     struct ActivateOptions {
@@ -63,6 +65,9 @@ public:
     const tk::DialogUnits& Units() const { return units_; }
     // The template's widget for id (bound or not); nullptr when there is none.
     QWidget* ControlWidget(int id) const;
+    // The control (on this dialog or a folder page) that has the keyboard focus, or
+    // holds the widget that has it; nullptr when the focus is elsewhere.
+    TWindow* FocusedControl() const;
     // Re-evaluates the enabling conditions (bWhen) of all controls, folder pages too.
     void AEvalWhen();
     // The radio group the template put the widget in, or nullptr.

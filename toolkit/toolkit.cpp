@@ -1,6 +1,7 @@
 #include "toolkit/toolkit.h"
 
 #include "toolkit/keys.h"
+#include "toolkit/style.h"
 #include "toolkit/units.h"
 
 #include <QApplication>
@@ -55,6 +56,8 @@ void init() {
           "MS Shell Dlg", "MS Shell Dlg 2", "Courier New", "Courier", "Times New Roman"})
         QFont::insertSubstitution(QString::fromLatin1(f), mapFace(QString::fromLatin1(f)));
     QApplication::setFont(screenFont(toQt(settings().defaultFontFace), 9));
+    if (!dynamic_cast<ClassicStyle*>(QApplication::style()))
+        QApplication::setStyle(new ClassicStyle(QApplication::style()->name()));
     g_keys = new KeyTracker;
     g_keys->setParent(qApp);
     qApp->installEventFilter(g_keys);

@@ -47,6 +47,8 @@ void DialogWidget::reject() {
 void DialogWidget::paintEvent(QPaintEvent* e) {
     QDialog::paintEvent(e);
     QPainter p(this);
+    if (owner_->bPainted)
+        owner_->bPainted(p);
     owner_->PaintSaid(p);
 }
 

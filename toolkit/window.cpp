@@ -96,6 +96,8 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
+        if (owner_->bPainted)
+            owner_->bPainted(p);
         owner_->PaintSaid(p);
     }
     void closeEvent(QCloseEvent* e) override {
@@ -328,6 +330,14 @@ void TWindow::SetColor(Color text, Color pane) {
     }
     widget_->setPalette(pal);
     widget_->setAutoFillBackground(true);
+    widget_->update();
+}
+
+void TWindow::ResetColor() {
+    if (!widget_)
+        return;
+    widget_->setPalette(QPalette());
+    widget_->setAutoFillBackground(false);
     widget_->update();
 }
 

@@ -90,6 +90,8 @@ public:
     virtual std::string GetText() const;
     virtual void SetColor(Color text, Color pane);
     void SetColor(Color text) { SetColor(text, nClrPane()); }
+    // Back to the colours the window had before any SetColor.
+    virtual void ResetColor();
     Color nClrText() const;
     Color nClrPane() const;
     void SetFont(const TFont& font);
@@ -120,6 +122,8 @@ public:
     Block bInit;
     CondBlock bWhen;
     CondBlock bValid;
+    // Paints on a window's surface, under what Say drew (windows and dialogs).
+    std::function<void(QPainter&)> bPainted;
 
     // Controls placed on this window, in the order they were bound or created; the
     // window owns them.

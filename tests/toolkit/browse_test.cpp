@@ -5,7 +5,11 @@
 #include "toolkit/toolkit.h"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
+#include <QLineEdit>
 #include <QScrollBar>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -215,4 +219,29 @@ TEST_F(BrowseTest, EmptySourceShowsNoRowsAndIgnoresMoves) {
     EXPECT_TRUE(brw->Rows().empty());
     EXPECT_EQ(src->rowsRead, 0);
     EXPECT_EQ(brw->nLen(), 0);
+}
+
+TEST_F(BrowseTest, EditColumnReturnsTheTextOrNothingWhenCancelled) {
+    auto src = std::make_shared<CountingSource>(5);
+    TDialog dlg("TKLISTA");
+    auto* brw = TWBrowse::Redefine(101, [&] { return cellsOf(*src); }, dlg,
+                                   {.headers = {"NOME"}, .colSizes = {200}, .source = src});
+    dlg.Activate({.modal = false});
+    test::focus(*brw);
+    const auto editWith = [&](const char* keys, Qt::Key last) {
+        QTimer::singleShot(0, [&, keys, last] {
+            // The cell editor is a line edit over the list.
+            auto* ed = brw->hWnd()->findChild<QLineEdit*>();
+            ASSERT_NE(ed, nullptr);
+            EXPECT_EQ(ed->text(), "vecchio");
+            ed->selectAll();
+            QTest::keyClicks(ed, keys);
+            QTest::keyClick(ed, last);
+        });
+        return brw->EditColumn(1, "vecchio", 20);
+    };
+    EXPECT_EQ(editWith("nuovo", Qt::Key_Return), std::optional<std::string>("nuovo"));
+    EXPECT_EQ(editWith("scartato", Qt::Key_Escape), std::nullopt);
+    EXPECT_TRUE(brw->hWnd()->hasFocus());
+    dlg.End(0);
 }

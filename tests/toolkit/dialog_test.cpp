@@ -304,3 +304,22 @@ TEST_F(DialogTest, BitmapButtonShowsItsBitmapAndToolTip) {
     dlg.Activate();
     EXPECT_EQ(clicks, 1);
 }
+
+TEST_F(DialogTest, DialogInCodeWithoutCloseBoxAndTheFocusedControl) {
+    TDialog dlg(100, 100, 220, 400, "Attendere", nullptr, {"popup", "caption", "modalframe"});
+    EXPECT_FALSE(dlg.hWnd()->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_EQ(dlg.hWnd()->size(), QSize(300, 120));
+    std::string a, b;
+    auto* first = TGet::New(10, 10, bindVar(a), dlg, 100, 22, {});
+    auto* second = TGet::New(40, 10, bindVar(b), dlg, 100, 22, {});
+    dlg.Activate({.modal = false});
+    test::focus(*second);
+    EXPECT_EQ(dlg.FocusedControl(), second);
+    // A field painted red for a message gets its own colours back.
+    const QColor base = first->hWnd()->palette().color(QPalette::Base);
+    first->SetColor(tk::rgb(0, 0, 0), tk::rgb(255, 0, 0));
+    EXPECT_EQ(first->nClrPane(), tk::rgb(255, 0, 0));
+    first->ResetColor();
+    EXPECT_EQ(first->hWnd()->palette().color(QPalette::Base), base);
+    dlg.End(0);
+}
