@@ -79,13 +79,6 @@ bool readSome(Worker& w) {
     return true;
 }
 
-std::map<std::string, std::string> snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> out;
-    for (const std::string& n : names(folder))
-        out[n] = readBytes((folder / n).string());
-    return out;
-}
-
 } // namespace
 
 TEST_F(StartupTest, SecondInstanceWaitsForTheFirstAndCreatesNothingAgain) {

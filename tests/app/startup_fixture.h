@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -68,6 +69,14 @@ inline std::set<std::string> names(const fs::path& folder) {
     std::set<std::string> out;
     for (const auto& e : fs::directory_iterator(folder))
         out.insert(e.path().filename().string());
+    return out;
+}
+
+// Every file of a folder with its bytes.
+inline std::map<std::string, std::string> snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> out;
+    for (const std::string& n : names(folder))
+        out[n] = readBytes((folder / n).string());
     return out;
 }
 

@@ -15,6 +15,7 @@
 #include "common/data/workspace.h"
 #include "common/dbf/index_file.h"
 #include "common/dbf/table.h"
+#include "config/first_start.h"
 #include "platform/mounts.h"
 
 #include <QApplication>
@@ -26,16 +27,6 @@ using namespace dn;
 using namespace starttest;
 
 namespace {
-
-const std::string kFirstStartConfig = "[Vars]\r\n"
-                                      "CFG_DES=L.F.\r\n"
-                                      "CFG_NM01=C\r\nCFG_NM02=C\r\nCFG_NM03=C\r\nCFG_NM04=C\r\n"
-                                      "CFG_NM05=C\r\nCFG_NM06=C\r\nCFG_NM07=C\r\nCFG_NM08=C\r\n"
-                                      "CFG_NM09=C\r\nCFG_NM10=C\r\n"
-                                      "CFG_PW01=C\r\nCFG_PW02=C\r\nCFG_PW03=C\r\nCFG_PW04=C\r\n"
-                                      "CFG_PW05=C\r\nCFG_PW06=C\r\nCFG_PW07=C\r\nCFG_PW08=C\r\n"
-                                      "CFG_PW09=C\r\nCFG_PW10=C\r\n"
-                                      "CFG_SIN=N0\r\nCFG_SOT=L.F.\r\nCFG_SUP=N0\r\n";
 
 const std::set<std::string> kAllFiles = {"DELTRA.CFG",   "NET",         "RUBRICA.DBF",
                                          "RUBRICA.DBT",  "RUBRICA.NTX", "SCADENZE.DBF",
@@ -91,13 +82,6 @@ std::map<uint32_t, bool> deletedFlags(const std::string& table) {
         t.goTo(r);
         out[r] = t.deleted();
     }
-    return out;
-}
-
-std::map<std::string, std::string> snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> out;
-    for (const std::string& n : names(folder))
-        out[n] = readBytes((folder / n).string());
     return out;
 }
 

@@ -1,5 +1,6 @@
 #include "common/config/inifile.h"
 #include "common/config/variables.h"
+#include "config/first_start.h"
 #include "platform/file.h"
 #include "platform/fs_fixture.h"
 #include "platform/mounts.h"
@@ -42,16 +43,6 @@ protected:
     fstest::TempDir dir_;
     std::filesystem::path old_;
 };
-
-const std::string kFirstStart = "[Vars]\r\n"
-                                "CFG_DES=L.F.\r\n"
-                                "CFG_NM01=C\r\nCFG_NM02=C\r\nCFG_NM03=C\r\nCFG_NM04=C\r\n"
-                                "CFG_NM05=C\r\nCFG_NM06=C\r\nCFG_NM07=C\r\nCFG_NM08=C\r\n"
-                                "CFG_NM09=C\r\nCFG_NM10=C\r\n"
-                                "CFG_PW01=C\r\nCFG_PW02=C\r\nCFG_PW03=C\r\nCFG_PW04=C\r\n"
-                                "CFG_PW05=C\r\nCFG_PW06=C\r\nCFG_PW07=C\r\nCFG_PW08=C\r\n"
-                                "CFG_PW09=C\r\nCFG_PW10=C\r\n"
-                                "CFG_SIN=N0\r\nCFG_SOT=L.F.\r\nCFG_SUP=N0\r\n";
 
 } // namespace
 
@@ -107,10 +98,10 @@ TEST_F(ConfigFile, FirstStartWritesAllDefaultsInNameOrder) {
     variables().set("ALTRO", "not in the group");
     variables().set("cfg_", Value()); // declared only: nothing to write
     SAVEINI("CFG_*", "DELTRA.CFG");
-    EXPECT_EQ(readBytes(dir_ / "DELTRA.CFG"), kFirstStart);
+    EXPECT_EQ(readBytes(dir_ / "DELTRA.CFG"), kFirstStartConfig);
     // Saving again writes the same file.
     SAVEINI("CFG_*", "DELTRA.CFG");
-    EXPECT_EQ(readBytes(dir_ / "DELTRA.CFG"), kFirstStart);
+    EXPECT_EQ(readBytes(dir_ / "DELTRA.CFG"), kFirstStartConfig);
     // The prefix is case-sensitive.
     std::filesystem::remove(dir_ / "DELTRA.CFG");
     SAVEINI("cfg_*", "DELTRA.CFG");
