@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/aggiorna.h"
+#include "app/mainwindow.h"
 #include "app/settings.h"
 #include "app/tables.h"
 #include "common/data/errors.h"
@@ -12,16 +13,6 @@
 #include <QApplication>
 
 namespace dn::app {
-
-namespace {
-
-// The hidden main window whose start-up action runs the panel comes here once
-// the panel exists; until then the program ends after its start-up.
-int runMainWindow() {
-    return 0;
-}
-
-} // namespace
 
 bool MAIN() {
     // One instance at a time from here to the release of the start-up lock.

@@ -1,0 +1,240 @@
+#include "app/panel.h"
+
+#include "app/clockline.h"
+#include "app/leds.h"
+#include "app/menu.h"
+#include "app/procedures.h"
+#include "app/settings_dialogs.h"
+#include "common/config/variables.h"
+#include "toolkit/controls.h"
+#include "toolkit/dialog.h"
+#include "toolkit/keys.h"
+#include "toolkit/timer.h"
+#include "toolkit/toolkit.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace dn::app {
+
+namespace {
+
+RunningPanel* g_running = nullptr;
+
+std::string nameVar(int i) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "CFG_NM%02d", i);
+    return buf;
+}
+
+bool isBlank(const std::string& s) {
+    return s.find_first_not_of(' ') == std::string::npos;
+}
+
+int trunc(double v) {
+    return static_cast<int>(std::trunc(v));
+}
+
+QSize screenSize(const TDialog& panel) {
+    QScreen* s = QGuiApplication::primaryScreen();
+    if (!s && panel.hWnd())
+        s = panel.hWnd()->screen();
+    return s ? s->geometry().size() : QSize(1024, 768);
+}
+
+} // namespace
+
+Names readNames() {
+    Names names;
+    for (int i = 1; i <= kSlots; ++i)
+        names[static_cast<size_t>(i - 1)] = config::variables().text(nameVar(i));
+    return names;
+}
+
+int CONTA(const Names& names) {
+    for (int i = kSlots; i >= 1; --i)
+        if (!isBlank(names[static_cast<size_t>(i - 1)]))
+            return i;
+    return 0;
+}
+
+void MKSAY(TDialog& panel, const Names& names, int i) {
+    const std::string name = names[static_cast<size_t>(i - 1)];
+    TSay::Redefine(
+        99 + 2 * i, [name] { return name; }, panel);
+}
+
+void HIDEBTN(TDialog& panel, int n) {
+    for (int i = n + 1; i <= kSlots; ++i)
+        if (QWidget* w = panel.ControlWidget(100 + 2 * i))
+            w->hide();
+}
+
+int slotFromRow(int row) {
+    return static_cast<int>(std::floor(row / kRowHeight)) + 1;
+}
+
+namespace {
+
+// Changes the top-most layer through the window system's window alone: changing
+// the widget's own flags would hide and show it again, and hiding a modal dialog
+// ends its event loop (the panel would close behind the menu's back).
+void setTopMost(TWindow& w, bool on) {
+    QWidget* wd = w.hWnd();
+    if (!wd || !wd->isWindow())
+        return;
+    QWindow* wh = wd->windowHandle();
+    if (!wh) {
+        w.SetTopMost(on); // not created yet: the flags go with its creation
+        return;
+    }
+    if (wd->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
+        return;
+    Qt::WindowFlags f = wd->windowFlags();
+    f.setFlag(Qt::WindowStaysOnTopHint, on);
+    wd->overrideWindowFlags(f);
+    wh->setFlag(Qt::WindowStaysOnTopHint, on);
+}
+
+} // namespace
+
+void ONTOP(TWindow& w) {
+    setTopMost(w, true);
+}
+
+void ONBACK(TWindow& w) {
+    setTopMost(w, false);
+}
+
+PanelGeometry panelGeometry(int n, int c, int w, int screenWidth, int screenHeight, double top,
+                            bool fromBottom, double left, bool fromRight) {
+    const double rows = kRowHeight * n;
+    PanelGeometry g;
+    g.height = trunc(rows + c + 23 + 10);
+    g.width = w + 3;
+    g.top = fromBottom ? trunc(screenHeight - (rows + c + 21 + 4) - top) : trunc(top);
+    g.left = fromRight ? trunc(screenWidth - (w + 1 - 5) - left) : trunc(left);
+    return g;
+}
+
+int captionAllowance() {
+    return tk::captionHeight() + 5;
+}
+
+void placePanel(TDialog& panel, const PanelGeometry& g) {
+    QWidget* w = panel.hWnd();
+    if (!w)
+        return;
+    // The window system adds its frame around the client area; what it adds is
+    // known once the window is shown (nothing before).
+    const QRect frame = w->frameGeometry();
+    const int dx = frame.width() - w->width();
+    const int dy = frame.height() - w->height();
+    w->setFixedSize(std::max(1, g.width - dx), std::max(1, g.height - dy));
+    w->move(g.left, g.top);
+}
+
+int panelOuterHeight(const TDialog& panel) {
+    QWidget* w = panel.hWnd();
+    return w ? w->frameGeometry().height() : 0;
+}
+
+RunningPanel* runningPanel() {
+    return g_running;
+}
+
+void DELTRANOTA(TWindow& mainWindow) {
+    const int c = captionAllowance();
+    Names names = readNames();
+    int n = CONTA(names);
+    if (n == 0 && !NOMI())
+        return;
+    for (;;) {
+        names = readNames();
+        n = CONTA(names);
+        // A panel without rows could never be closed for good (n 0 asks for a
+        // rebuild); the names dialog refuses an empty first name, so this only
+        // guards against a configuration emptied behind the program's back.
+        if (n == 0)
+            return;
+
+        TDialog dlg("DELTRANOTA");
+        dlg.SetIcon("ICONA");
+        PanelGeometry geometry;
+        std::unique_ptr<TTimer> lampTimer;
+        std::unique_ptr<TTimer> clockTimer;
+
+        // A press whose handler ended the panel reaches it once more from the
+        // window system: clicks on an ended panel are ignored.
+        dlg.bLClicked = [&](int row, int, int, TWindow&) {
+            if (!dlg.IsActive())
+                return;
+            ONBACK(dlg);
+            SCADENZE(dlg, row, n);
+            LEDS(dlg, lampTimer.get(), n);
+            ONTOP(dlg);
+        };
+        for (int i = 1; i <= n; ++i) {
+            MKSAY(dlg, names, i);
+            TBtnBmp::Redefine(100 + 2 * i, "SPENTO", nullptr, dlg);
+        }
+        for (int i = n + 1; i <= kSlots; ++i)
+            TBtnBmp::Redefine(100 + 2 * i, "", nullptr, dlg);
+
+        lampTimer = TTimer::New(
+            10000, [&] { LEDS(dlg, lampTimer.get(), n); }, &mainWindow);
+        clockTimer = TTimer::New(
+            1000, [&] { SHOWTIME(dlg); }, &mainWindow);
+
+        RunningPanel running{&dlg, n, lampTimer.get(), clockTimer.get(), names};
+        RunningPanel* outer = g_running;
+        g_running = &running;
+
+        TDialog::ActivateOptions opts;
+        opts.centered = false;
+        opts.modal = true;
+        opts.start = [&] {
+            // The frame is known now: place it exactly where the margins say.
+            placePanel(dlg, geometry);
+            LEDS(dlg, lampTimer.get(), n, true);
+            tk::processEvents();
+            SHOWTIME(dlg);
+        };
+        opts.init = [&] {
+            const auto& cfg = config::variables();
+            const QSize screen = screenSize(dlg);
+            geometry = panelGeometry(n, c, dlg.nWidth(), screen.width(), screen.height(),
+                                     cfg.number("CFG_SUP"), cfg.logical("CFG_SOT"),
+                                     cfg.number("CFG_SIN"), cfg.logical("CFG_DES"));
+            placePanel(dlg, geometry);
+            if (QWidget* w = dlg.hWnd())
+                w->setAttribute(Qt::WA_ShowWithoutActivating, true);
+            ONTOP(dlg);
+            // Escape would close the dialog; the close box still does.
+            dlg.bValid = [] { return !tk::isKeyDown(vk::Escape); };
+            HIDEBTN(dlg, n);
+            lampTimer->Activate();
+            clockTimer->Activate();
+        };
+        dlg.bRClicked = [&](int row, int col, int, TWindow&) {
+            if (dlg.IsActive())
+                CREAMENU(dlg, row, col, row, n);
+        };
+        dlg.Activate(opts);
+
+        g_running = outer;
+        lampTimer->End();
+        clockTimer->End();
+        if (n != 0)
+            return;
+    }
+}
+
+} // namespace dn::app
