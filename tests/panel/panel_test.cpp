@@ -1,0 +1,199 @@
+#include "app/clockline.h"
+#include "app/mainwindow.h"
+#include "app/procedures.h"
+#include "panel_fixture.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <fstream>
+#include <sstream>
+
+using namespace paneltest;
+using dn::TDialog;
+namespace t = dn::test;
+
+namespace {
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+QSize screen() {
+    return QGuiApplication::primaryScreen()->geometry().size();
+}
+
+} // namespace
+
+TEST_F(PanelFixture, NamesInSlotsOneAndThreeGiveThreeRows) {
+    setName(1, "Anna");
+    setName(3, "Carlo");
+    t::DialogDriver drive;
+    drive.on("DELTRANOTA", [&](TDialog& d) {
+        ASSERT_NE(dn::app::runningPanel(), nullptr);
+        EXPECT_EQ(dn::app::runningPanel()->n, 3);
+        // Labels and lamps of the shown slots in turn, then the other lamps.
+        ASSERT_EQ(d.aControls.size(), 13u);
+        const int ids[] = {101, 102, 103, 104, 105, 106, 108, 110, 112, 114, 116, 118, 120};
+        for (size_t i = 0; i < 13; ++i)
+            EXPECT_EQ(d.aControls[i]->nId, ids[i]) << i;
+        EXPECT_EQ(d.aControls[0]->GetText(), "Anna");
+        EXPECT_EQ(d.aControls[2]->GetText(), "");
+        EXPECT_EQ(d.aControls[4]->GetText(), "Carlo");
+        for (int i = 1; i <= 3; ++i)
+            EXPECT_TRUE(d.ControlWidget(100 + 2 * i)->isVisible()) << i;
+        for (int i = 4; i <= 10; ++i)
+            EXPECT_FALSE(d.ControlWidget(100 + 2 * i)->isVisible()) << i;
+        const int c = dn::app::captionAllowance();
+        EXPECT_EQ(dn::app::panelOuterHeight(d), static_cast<int>(24.35 * 3 + c + 33));
+        t::closeBox(d);
+    });
+    runPanel();
+    EXPECT_EQ(dn::app::runningPanel(), nullptr);
+}
+
+TEST_F(PanelFixture, FirstStartAsksForNamesBeforeThePanel) {
+    t::DialogDriver drive;
+    drive.on("NOMI", [](TDialog& d) {
+        t::type(d, 101, "Ufficio");
+        t::press(d, 201);
+    });
+    drive.on("DELTRANOTA", [](TDialog& d) {
+        EXPECT_EQ(d.aControls[0]->GetText(), "Ufficio");
+        t::closeBox(d);
+    });
+    runPanel();
+    EXPECT_NE(fileText("DELTRA.CFG").find("CFG_NM01=CUfficio\r\n"), std::string::npos)
+        << fileText("DELTRA.CFG");
+}
+
+TEST_F(PanelFixture, FirstStartWithNamesCancelledShowsNoPanel) {
+    t::DialogDriver drive;
+    drive.on("NOMI", [](TDialog& d) {
+        t::type(d, 101, "Ufficio");
+        t::press(d, 202);
+    });
+    runPanel();
+    EXPECT_EQ(drive.started, std::vector<std::string>{"NOMI"});
+    // What was typed before cancelling is not kept.
+    EXPECT_EQ(dn::config::variables().text("CFG_NM01"), "");
+}
+
+TEST_F(PanelFixture, EscapeLeavesThePanelOpenAndTheCloseBoxEndsIt) {
+    setName(1, "Anna");
+    t::DialogDriver drive;
+    drive.on("DELTRANOTA", [](TDialog& d) {
+        t::escape(d);
+        t::settle();
+        EXPECT_TRUE(d.IsActive());
+        t::closeBox(d);
+        EXPECT_FALSE(d.IsActive());
+    });
+    runPanel();
+}
+
+TEST_F(PanelFixture, MainWindowRunsThePanelAndEndsWithIt) {
+    setName(1, "Anna");
+    t::DialogDriver drive;
+    drive.on("DELTRANOTA", [](TDialog& d) { t::closeBox(d); });
+    EXPECT_EQ(dn::app::runMainWindow(), 0);
+    EXPECT_EQ(drive.started, std::vector<std::string>{"DELTRANOTA"});
+}
+
+TEST_F(PanelFixture, ClickOnTheClockLineOpensNothing) {
+    setName(1, "Anna");
+    setName(2, "Bruno");
+    t::DialogDriver drive;
+    drive.on("DELTRANOTA", [&](TDialog& d) {
+        const int row = dn::app::clockRow(d) + 4;
+        ASSERT_GT(dn::app::slotFromRow(row), 2);
+        t::click(d.hWnd(), 30, row);
+        t::settle();
+        EXPECT_TRUE(messages_.asked.empty());
+        // Slot 2's row opens that slot's list (not available yet: its notice).
+        t::click(d.hWnd(), 30, 30);
+        t::settle();
+        ASSERT_EQ(messages_.asked.size(), 1u);
+        EXPECT_EQ(messages_.asked[0].text, dn::app::kNotYetAvailable);
+        t::closeBox(d);
+    });
+    runPanel();
+}
+
+TEST(PanelGeometry, BottomRightAnchorsAndTruncation) {
+    for (int n = 1; n <= 10; ++n) {
+        for (int c : {23, 28, 36}) {
+            const auto g = dn::app::panelGeometry(n, c, 105, 1280, 1024, 10, true, 20, true);
+            EXPECT_EQ(g.top + g.height, 1024 - 3) << n << " " << c;
+            EXPECT_EQ(g.left + g.width, 1280 - 13) << n << " " << c;
+            const auto z = dn::app::panelGeometry(n, c, 105, 1280, 1024, 0, true, 0, true);
+            EXPECT_EQ(z.top + z.height, 1024 + 7);
+            EXPECT_EQ(z.left + z.width, 1280 + 7);
+        }
+    }
+    const auto g = dn::app::panelGeometry(3, 28, 105, 1280, 1024, 5, false, 7, false);
+    EXPECT_EQ(g.top, 5);
+    EXPECT_EQ(g.left, 7);
+    EXPECT_EQ(g.height, 134); // 73.05 + 28 + 33, truncated
+    EXPECT_EQ(g.width, 108);
+}
+
+TEST_F(PanelFixture, PanelSitsWhereTheMarginsSay) {
+    setName(1, "Anna");
+    setName(2, "Bruno");
+    auto& vars = dn::config::variables();
+    t::DialogDriver drive;
+    drive.on("DELTRANOTA", [](TDialog& d) {
+        const QRect f = d.hWnd()->frameGeometry();
+        EXPECT_EQ(f.topLeft(), QPoint(0, 0));
+        EXPECT_TRUE(d.hWnd()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        t::closeBox(d);
+    });
+    runPanel();
+
+    vars.set("CFG_SUP", dn::Value(10));
+    vars.set("CFG_SOT", dn::Value(true));
+    vars.set("CFG_SIN", dn::Value(20));
+    vars.set("CFG_DES", dn::Value(true));
+    drive.on("DELTRANOTA", [](TDialog& d) {
+        const QRect f = d.hWnd()->frameGeometry();
+        EXPECT_EQ(f.top() + f.height(), screen().height() - 3);
+        EXPECT_EQ(f.left() + f.width(), screen().width() - 13);
+        t::closeBox(d);
+    });
+    runPanel();
+}
+
+TEST_F(PanelFixture, ClockWeekdayRedOnHolidaysAndSundaysNotOnSaturdays) {
+    setName(1, "Anna");
+    const struct {
+        Date date;
+        bool red;
+    } cases[] = {{day(2025, 4, 25), true},   // Liberation Day, a Friday
+                 {day(2025, 4, 27), true},   // Sunday
+                 {day(2025, 4, 26), false},  // Saturday
+                 {day(2025, 4, 23), false}}; // Wednesday
+    for (const auto& k : cases) {
+        dn::clock::setFixed(k.date, 10 * 3600 * 1000);
+        t::DialogDriver drive;
+        drive.on("DELTRANOTA", [&](TDialog& d) {
+            t::settle();
+            const QImage img = d.hWnd()->grab().toImage();
+            const std::string text = dn::app::clockText(k.date, "10:00:00");
+            const int row = dn::app::clockRow(d);
+            const int col = dn::app::clockColumn(d, text);
+            const int h = QFontMetrics(d.hWnd()->font()).height();
+            const int wd = d.GetWidth(text.substr(0, 4));
+            const QRect weekday = QRect(col, row, wd, h) & img.rect();
+            const QRect rest = QRect(col + wd, row, d.GetWidth(text) - wd, h) & img.rect();
+            EXPECT_EQ(redPixels(img, weekday) > 0, k.red) << k.date.toText();
+            EXPECT_GT(darkPixels(img, rest), 20) << k.date.toText();
+            EXPECT_EQ(redPixels(img, rest), 0) << k.date.toText();
+            t::closeBox(d);
+        });
+        runPanel();
+    }
+}
