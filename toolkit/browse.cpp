@@ -218,9 +218,7 @@ TWBrowse* TWBrowse::Redefine(int id, RowBlock line, TDialog& dlg, Options o) {
         throw std::logic_error("Lista " + std::to_string(id) + " assente nella finestra " +
                                dlg.cResName() + ".");
     auto b = std::make_unique<TWBrowse>();
-    b->oWnd = &dlg;
-    b->nId = id;
-    b->attach(w);
+    b->AttachTo(w, &dlg, id);
     b->setup(std::move(line), std::move(o));
     return dlg.Adopt(std::move(b));
 }
@@ -231,8 +229,7 @@ TWBrowse* TWBrowse::New(int row, int col, int width, int height, RowBlock line, 
     w->setGeometry(col, row, width, height);
     w->show();
     auto b = std::make_unique<TWBrowse>();
-    b->oWnd = &parent;
-    b->attach(w);
+    b->AttachTo(w, &parent);
     b->setup(std::move(line), std::move(o));
     return parent.Adopt(std::move(b));
 }

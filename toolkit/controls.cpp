@@ -34,9 +34,7 @@ std::string trimRight(std::string s) {
 TSay* TSay::Redefine(int id, TextBlock text, TDialog& dlg, const Options& o) {
     QWidget* w = tk::templateWidget(dlg, id, {"label"});
     auto s = std::make_unique<TSay>();
-    s->oWnd = &dlg;
-    s->nId = id;
-    s->attach(w);
+    s->AttachTo(w, &dlg, id);
     s->bText = std::move(text);
     s->setup(o);
     return dlg.Adopt(std::move(s));
@@ -52,8 +50,7 @@ TSay* TSay::New(int row, int col, TextBlock text, TWindow& parent, int width, in
     l->setGeometry(col, row, width, height);
     l->show();
     auto s = std::make_unique<TSay>();
-    s->oWnd = &parent;
-    s->attach(l);
+    s->AttachTo(l, &parent);
     s->bText = std::move(text);
     s->setup(o);
     return parent.Adopt(std::move(s));
@@ -104,9 +101,7 @@ void TSay::SetColor(Color text, Color pane) {
 TButton* TButton::Redefine(int id, Block action, TDialog& dlg, const Options& o) {
     QWidget* w = tk::templateWidget(dlg, id, {"button"});
     auto b = std::make_unique<TButton>();
-    b->oWnd = &dlg;
-    b->nId = id;
-    b->attach(w);
+    b->AttachTo(w, &dlg, id);
     b->bAction = std::move(action);
     b->bWhen = o.when;
     b->lCancel = o.cancel.value_or(id == 202);
@@ -122,8 +117,7 @@ TButton* TButton::New(int row, int col, const std::string& text, TWindow& parent
     pb->setGeometry(col, row, width, height);
     pb->show();
     auto b = std::make_unique<TButton>();
-    b->oWnd = &parent;
-    b->attach(pb);
+    b->AttachTo(pb, &parent);
     b->bAction = std::move(action);
     b->bWhen = o.when;
     b->lCancel = o.cancel.value_or(false);
@@ -166,9 +160,7 @@ TBtnBmp* TBtnBmp::Redefine(int id, const std::string& bitmap, Block action, TDia
                            const Options& o) {
     QWidget* w = tk::templateWidget(dlg, id, {"bitmapbutton"});
     auto b = std::make_unique<TBtnBmp>();
-    b->oWnd = &dlg;
-    b->nId = id;
-    b->attach(w);
+    b->AttachTo(w, &dlg, id);
     b->bAction = std::move(action);
     b->bWhen = o.when;
     b->SetBitmap(bitmap);
@@ -184,8 +176,7 @@ TBtnBmp* TBtnBmp::New(int row, int col, int width, int height, const std::string
     w->setGeometry(col, row, width, height);
     w->show();
     auto b = std::make_unique<TBtnBmp>();
-    b->oWnd = &parent;
-    b->attach(w);
+    b->AttachTo(w, &parent);
     b->bAction = std::move(action);
     b->bWhen = o.when;
     b->SetBitmap(bitmap);
@@ -219,9 +210,7 @@ std::string TBtnBmp::cToolTip() const {
 TCheckBox* TCheckBox::Redefine(int id, Binding b, TDialog& dlg, const DataOptions& o) {
     QWidget* w = tk::templateWidget(dlg, id, {"checkbox"});
     auto c = std::make_unique<TCheckBox>();
-    c->oWnd = &dlg;
-    c->nId = id;
-    c->attach(w);
+    c->AttachTo(w, &dlg, id);
     c->setup(std::move(b), o);
     return dlg.Adopt(std::move(c));
 }
@@ -232,8 +221,7 @@ TCheckBox* TCheckBox::New(int row, int col, const std::string& text, Binding b, 
     cb->setGeometry(col, row, width, height);
     cb->show();
     auto c = std::make_unique<TCheckBox>();
-    c->oWnd = &parent;
-    c->attach(cb);
+    c->AttachTo(cb, &parent);
     c->setup(std::move(b), o);
     return parent.Adopt(std::move(c));
 }
@@ -363,9 +351,7 @@ TComboBox* TComboBox::Redefine(int id, Binding b, std::vector<std::string> items
                                const DataOptions& o) {
     QWidget* w = tk::templateWidget(dlg, id, {"combobox"});
     auto c = std::make_unique<TComboBox>();
-    c->oWnd = &dlg;
-    c->nId = id;
-    c->attach(w);
+    c->AttachTo(w, &dlg, id);
     const tk::ControlTemplate* ct = dlg.Template() ? dlg.Template()->find(id) : nullptr;
     if (ct && ct->has("sort"))
         std::sort(items.begin(), items.end());
@@ -381,8 +367,7 @@ TComboBox* TComboBox::New(int row, int col, Binding b, std::vector<std::string> 
     cb->setMaxVisibleItems(std::max(1, (height - boxHeight) / (cb->fontMetrics().height() + 2)));
     cb->show();
     auto c = std::make_unique<TComboBox>();
-    c->oWnd = &parent;
-    c->attach(cb);
+    c->AttachTo(cb, &parent);
     c->setup(std::move(b), std::move(items), o);
     return parent.Adopt(std::move(c));
 }
@@ -509,9 +494,7 @@ void TComboBox::Refresh(bool erase) {
 TImage* TImage::Redefine(int id, const std::string& bitmap, TDialog& dlg) {
     QWidget* w = tk::templateWidget(dlg, id, {"bitmap"});
     auto i = std::make_unique<TImage>();
-    i->oWnd = &dlg;
-    i->nId = id;
-    i->attach(w);
+    i->AttachTo(w, &dlg, id);
     i->SetBitmap(bitmap);
     return dlg.Adopt(std::move(i));
 }
@@ -522,8 +505,7 @@ TImage* TImage::New(int row, int col, int width, int height, const std::string& 
     w->setGeometry(col, row, width, height);
     w->show();
     auto i = std::make_unique<TImage>();
-    i->oWnd = &parent;
-    i->attach(w);
+    i->AttachTo(w, &parent);
     i->SetBitmap(bitmap);
     return parent.Adopt(std::move(i));
 }
@@ -541,9 +523,7 @@ std::string TImage::cBitmap() const {
 TProgress* TProgress::Redefine(int id, TDialog& dlg) {
     QWidget* w = tk::templateWidget(dlg, id, {"progress"});
     auto p = std::make_unique<TProgress>();
-    p->oWnd = &dlg;
-    p->nId = id;
-    p->attach(w);
+    p->AttachTo(w, &dlg, id);
     return dlg.Adopt(std::move(p));
 }
 
@@ -553,8 +533,7 @@ TProgress* TProgress::New(int row, int col, int width, int height, TWindow& pare
     w->setGeometry(col, row, width, height);
     w->show();
     auto p = std::make_unique<TProgress>();
-    p->oWnd = &parent;
-    p->attach(w);
+    p->AttachTo(w, &parent);
     return parent.Adopt(std::move(p));
 }
 
@@ -596,17 +575,14 @@ TIcon* TIcon::New(int row, int col, const std::string& name, TWindow& parent, in
     i->icon_ = Load(name);
     l->setPixmap(i->icon_.pixmap(QSize(size, size), l->devicePixelRatioF()));
     l->show();
-    i->oWnd = &parent;
-    i->attach(l);
+    i->AttachTo(l, &parent);
     return parent.Adopt(std::move(i));
 }
 
 TIcon* TIcon::Redefine(int id, const std::string& name, TDialog& dlg) {
     QWidget* w = tk::templateWidget(dlg, id, {"bitmap"});
     auto i = std::make_unique<TIcon>();
-    i->oWnd = &dlg;
-    i->nId = id;
-    i->attach(w);
+    i->AttachTo(w, &dlg, id);
     i->icon_ = Load(name);
     static_cast<tk::ImageWidget*>(w)->setBitmap(tk::toQt(name));
     return dlg.Adopt(std::move(i));

@@ -22,9 +22,7 @@ TFolder* TFolder::Redefine(int id, TDialog& dlg, std::vector<std::string> prompt
         for (const QString& p : ct->pages)
             pages.push_back(tk::fromQt(p));
     auto f = std::make_unique<TFolder>();
-    f->oWnd = &dlg;
-    f->nId = id;
-    f->attach(w);
+    f->AttachTo(w, &dlg, id);
     f->build(&dlg, std::move(prompts), std::move(pages));
     return dlg.Adopt(std::move(f));
 }
@@ -35,8 +33,7 @@ TFolder* TFolder::New(int row, int col, int width, int height, TWindow& parent,
     t->setGeometry(col, row, width, height);
     t->show();
     auto f = std::make_unique<TFolder>();
-    f->oWnd = &parent;
-    f->attach(t);
+    f->AttachTo(t, &parent);
     f->build(nullptr, std::move(prompts), std::move(pages));
     return parent.Adopt(std::move(f));
 }

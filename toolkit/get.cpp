@@ -70,9 +70,7 @@ std::string lfToCrlf(const std::string& s) {
 TGet* TGet::Redefine(int id, Binding b, TDialog& dlg, const GetOptions& o) {
     QWidget* w = tk::templateWidget(dlg, id, {"edit"});
     auto g = std::make_unique<TGet>();
-    g->oWnd = &dlg;
-    g->nId = id;
-    g->attach(w);
+    g->AttachTo(w, &dlg, id);
     const tk::ControlTemplate* ct = dlg.Template() ? dlg.Template()->find(id) : nullptr;
     g->uppercaseStyle_ = ct && ct->has("uppercase");
     // Password fields show their dots in bold Arial 14 unless the caller sets a font.
@@ -88,8 +86,7 @@ TGet* TGet::New(int row, int col, Binding b, TWindow& parent, int width, int hei
     e->setGeometry(col, row, width, height);
     e->show();
     auto g = std::make_unique<TGet>();
-    g->oWnd = &parent;
-    g->attach(e);
+    g->AttachTo(e, &parent);
     g->setup(std::move(b), o);
     return parent.Adopt(std::move(g));
 }
@@ -100,12 +97,7 @@ QLineEdit* TGet::Edit() const {
 
 void TGet::setup(Binding b, const GetOptions& o) {
     bSetGet = std::move(b);
-    bChange = o.change;
-    if (o.valid)
-        bValid = o.valid;
-    if (o.when)
-        bWhen = o.when;
-    cVarName = o.varName;
+    applyOptions({.change = o.change, .valid = o.valid, .when = o.when, .varName = o.varName});
     auto* e = static_cast<tk::EditWidget*>(Edit());
     e->keyFilter = [this](QKeyEvent* ev) { return handleKey(ev); };
     track(QObject::connect(e, &QLineEdit::textEdited, e, [this] { edited(); }));
@@ -280,9 +272,7 @@ bool TGet::handleKey(QKeyEvent* e) {
 TMultiGet* TMultiGet::Redefine(int id, Binding b, TDialog& dlg, const DataOptions& o) {
     QWidget* w = tk::templateWidget(dlg, id, {"multiedit"});
     auto g = std::make_unique<TMultiGet>();
-    g->oWnd = &dlg;
-    g->nId = id;
-    g->attach(w);
+    g->AttachTo(w, &dlg, id);
     g->setup(std::move(b), o);
     return dlg.Adopt(std::move(g));
 }
@@ -295,8 +285,7 @@ TMultiGet* TMultiGet::New(int row, int col, Binding b, TWindow& parent, int widt
     m->setGeometry(col, row, width, height);
     m->show();
     auto g = std::make_unique<TMultiGet>();
-    g->oWnd = &parent;
-    g->attach(m);
+    g->AttachTo(m, &parent);
     g->setup(std::move(b), o);
     return parent.Adopt(std::move(g));
 }

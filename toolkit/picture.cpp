@@ -413,23 +413,27 @@ void fit(const Picture& pic, std::string& text) {
         text.resize(b.size());
 }
 
+// The first slot at or after pos; the text's width when there is none.
+int slotFrom(const Picture& pic, int pos, int width) {
+    pos = std::max(0, pos);
+    while (pos < width && !pic.isSlot(pos))
+        ++pos;
+    return pos;
+}
+
 } // namespace
 
 bool typeAt(const Picture& pic, std::string& text, int& cursor, char c) {
     fit(pic, text);
     const int width = static_cast<int>(text.size());
-    int pos = std::max(0, cursor);
-    while (pos < width && !pic.isSlot(pos))
-        ++pos;
+    const int pos = slotFrom(pic, cursor, width);
     if (pos >= width)
         return false;
     const auto a = pic.accept(pos, c);
     if (!a)
         return false;
     text[static_cast<size_t>(pos)] = *a;
-    cursor = pos + 1;
-    while (cursor < width && !pic.isSlot(cursor))
-        ++cursor;
+    cursor = slotFrom(pic, pos + 1, width);
     return true;
 }
 
@@ -448,9 +452,7 @@ bool backspaceAt(const Picture& pic, std::string& text, int& cursor) {
 bool deleteAt(const Picture& pic, std::string& text, int cursor) {
     fit(pic, text);
     const int width = static_cast<int>(text.size());
-    int pos = std::max(0, cursor);
-    while (pos < width && !pic.isSlot(pos))
-        ++pos;
+    const int pos = slotFrom(pic, cursor, width);
     if (pos >= width)
         return false;
     text[static_cast<size_t>(pos)] = ' ';

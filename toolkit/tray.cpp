@@ -98,8 +98,7 @@ TMsgBar* TMsgBar::New(TWindow& window, const std::string& text) {
     new BottomKeeper(bar, window.hWnd());
     bar->show();
     auto m = std::make_unique<TMsgBar>();
-    m->oWnd = &window;
-    m->attach(bar);
+    m->AttachTo(bar, &window);
     m->SetMsg(text);
     return window.Adopt(std::move(m));
 }

@@ -151,6 +151,13 @@ public:
     // The toolkit object behind a widget; nullptr when there is none.
     static TWindow* FromWidget(const QWidget* w);
 
+    // For control classes: takes w as this object's widget, on owner, with id.
+    void AttachTo(QWidget* w, TWindow* owner, int id = -1) {
+        oWnd = owner;
+        nId = id;
+        attach(w);
+    }
+
     // For the toolkit's widgets: paints what Say drew.
     void PaintSaid(QPainter& p) const;
     // For the toolkit's widgets: a close attempt from the window system (close box,

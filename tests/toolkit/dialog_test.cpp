@@ -5,6 +5,7 @@
 #include "toolkit/folder.h"
 #include "toolkit/menu.h"
 #include "toolkit/timer.h"
+#include "toolkit/tray.h"
 
 #include <QApplication>
 #include <QImage>
@@ -322,4 +323,21 @@ TEST_F(DialogTest, DialogInCodeWithoutCloseBoxAndTheFocusedControl) {
     first->ResetColor();
     EXPECT_EQ(first->hWnd()->palette().color(QPalette::Base), base);
     dlg.End(0);
+}
+
+TEST_F(DialogTest, StatusBarStaysAtTheBottomAndProgressKeepsToItsRange) {
+    auto win = TWindow::New(100, 100, 300, 500, "finestra");
+    auto* bar = TMsgBar::New(*win, "Anteprima di stampa");
+    auto* prg = TProgress::New(10, 10, 200, 20, *win);
+    win->Show();
+    win->SetSize(500, 300);
+    test::settle();
+    EXPECT_EQ(bar->GetText(), "Anteprima di stampa");
+    EXPECT_EQ(bar->nTop() + bar->nHeight(), win->nHeight());
+    EXPECT_EQ(bar->nWidth(), 500);
+    prg->SetRange(0, 10);
+    prg->SetPos(4);
+    EXPECT_EQ(prg->nPos(), 4);
+    prg->SetPos(40);
+    EXPECT_EQ(prg->nPos(), 10);
 }
