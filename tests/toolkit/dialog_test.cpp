@@ -3,8 +3,10 @@
 #include "toolkit/controls.h"
 #include "toolkit/dialog.h"
 #include "toolkit/folder.h"
+#include "toolkit/keys.h"
 #include "toolkit/menu.h"
 #include "toolkit/timer.h"
+#include "toolkit/toolkit.h"
 #include "toolkit/tray.h"
 
 #include <QApplication>
@@ -340,4 +342,24 @@ TEST_F(DialogTest, StatusBarStaysAtTheBottomAndProgressKeepsToItsRange) {
     EXPECT_EQ(prg->nPos(), 4);
     prg->SetPos(40);
     EXPECT_EQ(prg->nPos(), 10);
+}
+
+TEST_F(DialogTest, CloseCheckCanTellThatEscapeIsHeldDown) {
+    // A wait box refuses to close while Esc is down, and closes from code.
+    TDialog dlg("TKPROVA");
+    int refused = 0;
+    dlg.bValid = [&] {
+        if (tk::isKeyDown(vk::Escape)) {
+            ++refused;
+            return false;
+        }
+        return true;
+    };
+    dlg.Activate({.modal = false});
+    test::escape(dlg);
+    EXPECT_EQ(refused, 1);
+    EXPECT_TRUE(dlg.IsVisible());
+    EXPECT_FALSE(tk::isKeyDown(vk::Escape)); // released again
+    EXPECT_TRUE(dlg.End(0));
+    EXPECT_FALSE(dlg.IsVisible());
 }
