@@ -138,7 +138,9 @@ void TMsgBox::layout(bool keepCentre) {
     const int centre = dlg.nLeft() + (dlg.nWidth() + frameWidth()) / 2;
     dlg.SetSize(w - frameWidth(), h - frameHeight());
     // The label holds every line of the text, so a longer text is never cut.
-    say_->Move(25, 65, w - 90, textLines * fm.lineSpacing());
+    const int textHeight =
+        std::max(textLines * fm.lineSpacing(), fm.size(0, qtText(msg_)).height());
+    say_->Move(25, 65, w - 90, textHeight);
     if (prg_)
         prg_->Move(h - 60, 15, w - 35, 20);
     if (keepCentre)

@@ -123,7 +123,7 @@ TEST(CloseCheck, NumberRuleAndEnablingConditionOnConfirm) {
     p.gNum->SetText("1234");
     p.dlg->Cargo = Value(1);
     EXPECT_FALSE(VALID(*p.dlg, false));
-    p.gNum->SetText("123");
+    p.gNum->SetText("12.3");
     // A control's own rule.
     bool ruleOk = false;
     p.gNome->Cargo = Value(Callable([&](const ValueList&) { return Value(ruleOk); }));
