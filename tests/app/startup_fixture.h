@@ -98,9 +98,9 @@ inline std::string run(const std::string& command) {
     return out;
 }
 
-inline std::string sourceDir() {
-    const char* s = std::getenv("DN_SOURCE_DIR");
-    return s ? s : ".";
+// The tests folder of the source tree, where the readers' scripts live.
+inline std::string testsDir() {
+    return DN_TESTS_DIR;
 }
 
 // A copy of a table for the independent readers, its memo file named ".FPT" as
@@ -120,7 +120,7 @@ inline std::string readerCopy(const std::string& table) {
 // Records of a table as python3-dbfread reads them (tests/dbf/interop.py): one
 // line per record, live ones first, fields as hex of their Windows-1252 text.
 inline std::string dbfreadRows(const std::string& table) {
-    return run("/usr/bin/python3 '" + sourceDir() + "/tests/dbf/interop.py' read-dbfread '" +
+    return run("/usr/bin/python3 '" + testsDir() + "/dbf/interop.py' read-dbfread '" +
                readerCopy(table) + "'");
 }
 
@@ -136,7 +136,7 @@ inline std::string dbfreadFields(const std::string& table) {
 
 // Keys of a one-tag index file as the Perl reader lists them: "key TAB recno".
 inline std::string perlKeys(const std::string& index, const std::string& tag) {
-    return run("perl '" + sourceDir() + "/tests/dbf/index_list.pl' '" + index + "' " + tag + " C");
+    return run("perl '" + testsDir() + "/dbf/index_list.pl' '" + index + "' " + tag + " C");
 }
 
 // Each test starts in a fresh data folder as the working directory, with its own
