@@ -1,5 +1,6 @@
 #include "common/ui/ctl.h"
 
+#include "common/ui/msgtext.h"
 #include "common/util/cp1252.h"
 #include "toolkit/browse.h"
 #include "toolkit/get.h"
@@ -29,12 +30,6 @@ TWindow* walk(TWindow& w, const std::function<bool(TWindow&)>& f) {
             return c;
     }
     return nullptr;
-}
-
-std::string_view trimRight(std::string_view s) {
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
 }
 
 // The value a disabled drop-down list keeps aside, on its widget.

@@ -7,6 +7,7 @@
 #include "common/data/views.h"
 #include "common/data/workspace.h"
 #include "common/ui/arearows.h"
+#include "common/ui/msgtext.h"
 #include "common/util/cp1252.h"
 #include "common/util/format.h"
 #include "toolkit/browse.h"
@@ -22,12 +23,6 @@
 namespace dn::ui {
 
 namespace {
-
-std::string trimRight(std::string s) {
-    while (!s.empty() && s.back() == ' ')
-        s.pop_back();
-    return s;
-}
 
 // Closes the list when its window stops being the active one.
 class CloseOnDeactivate : public QObject {
@@ -87,7 +82,7 @@ bool DBCOMBO(TGet& get, const DbComboOptions& o) {
             data::DBSETVIEW(data::conditionOf(o.filter), o.filter);
         data::WorkArea& a = data::area();
         const std::string fieldName = o.field.empty() ? a.table().fields().front().name : o.field;
-        position(a, prefix, trimRight(get.GetText()));
+        position(a, prefix, std::string(trimRight(get.GetText())));
         data::KEYSEARCH(nullptr, 0);
 
         // A borderless pop-up under the field, or above it when there is no room.

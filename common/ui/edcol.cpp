@@ -4,6 +4,7 @@
 #include "common/data/records.h"
 #include "common/data/workspace.h"
 #include "common/disk/checks.h"
+#include "common/ui/msgtext.h"
 #include "platform/drive.h"
 
 #include <optional>
@@ -11,15 +12,7 @@
 
 namespace dn::ui {
 
-namespace {
-
-std::string trimRight(std::string s) {
-    while (!s.empty() && s.back() == ' ')
-        s.pop_back();
-    return s;
-}
-
-} // namespace
+namespace {} // namespace
 
 bool EDCOL(TWBrowse& browse, bool append, int column) {
     bool entered = false;
@@ -46,7 +39,8 @@ bool EDCOL(TWBrowse& browse, bool append, int column) {
         std::optional<std::string> text;
         // The cell may not be left blank: an empty entry is asked again.
         do {
-            text = browse.EditColumn(column, trimRight(shown), static_cast<int>(field.width));
+            text = browse.EditColumn(column, std::string(trimRight(shown)),
+                                     static_cast<int>(field.width));
         } while (text && trimRight(*text).empty());
         if (!text) {
             if (appended && !disk::ISPROTECTED(drive))

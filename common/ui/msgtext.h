@@ -1,6 +1,7 @@
 #pragma once
 
-// How message texts are prepared for the screen.
+// How message texts are prepared for the screen, and small text helpers of the
+// dialog helpers.
 
 #include <QString>
 #include <QStringList>
@@ -19,5 +20,8 @@ std::string displayText(std::string_view text);
 QStringList qtLines(std::string_view text);
 // The whole message text for the screen, lines joined by "\n".
 QString qtText(std::string_view text);
+
+// The text without its trailing blanks (fixed-width fields are blank-padded).
+std::string_view trimRight(std::string_view text);
 
 } // namespace dn::ui

@@ -34,20 +34,7 @@ bool MSGGET(std::string_view title, std::string_view prompt, Value& value, std::
     go.picture = std::string(mask);
     go.change = [&dlg] { dlg.lModify = true; };
     TGet::Redefine(102, bindVar(copy), dlg, go);
-    TButton::Redefine(
-        201,
-        [&dlg] {
-            dlg.Cargo = Value(1);
-            dlg.End(1);
-        },
-        dlg);
-    TButton::Redefine(
-        202,
-        [&dlg] {
-            dlg.Cargo = Value(2);
-            dlg.End(2);
-        },
-        dlg);
+    bindConfirmCancel(dlg);
     TDialog::ActivateOptions ao;
     ao.centered = true;
     ao.valid = validBlock(dlg, false);

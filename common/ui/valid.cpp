@@ -109,6 +109,23 @@ TWindow* focusedControl(TDialog& dlg) {
 
 } // namespace
 
+void bindConfirmCancel(TDialog& dlg, int cancelResult) {
+    TButton::Redefine(
+        201,
+        [&dlg] {
+            dlg.Cargo = Value(1);
+            dlg.End(1);
+        },
+        dlg);
+    TButton::Redefine(
+        202,
+        [&dlg, cancelResult] {
+            dlg.Cargo = Value(2);
+            dlg.End(cancelResult);
+        },
+        dlg);
+}
+
 bool VALID(TDialog& dlg, bool confirm) {
     if (g_checksRunning > 0)
         return false;

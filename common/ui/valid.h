@@ -27,6 +27,10 @@ namespace dn::ui {
 //   drop-down list stores its typed text first.
 bool VALID(TDialog& dlg, bool confirm);
 
+// Binds buttons 201 and 202 by the conventions: 201 sets Cargo 1 and ends the
+// dialog with result 1, 202 sets Cargo 2 and ends it with cancelResult.
+void bindConfirmCancel(TDialog& dlg, int cancelResult = 2);
+
 // The close check as a block for TDialog::ActivateOptions::valid.
 inline CondBlock validBlock(TDialog& dlg, bool confirm) {
     return [&dlg, confirm] { return VALID(dlg, confirm); };

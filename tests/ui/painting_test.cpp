@@ -2,11 +2,13 @@
 
 #include "common/ui/painting.h"
 
+#include "common/ui/startup.h"
 #include "tests/support/gui.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/tray.h"
 #include "toolkit/window.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -103,6 +105,18 @@ TEST(SystemLook, BackgroundColourAndFont) {
     EXPECT_EQ(GETSYSBGCOLOR(15), tk::rgb(255, 255, 255));
     setMakerWorkstationCheck({});
     EXPECT_EQ(GETSYSFONT(), "Segoe UI");
+    // Installed at start-up, the rule reaches the toolkit's lists and fields.
+    const QPalette old = QApplication::palette();
+    QPalette pal = old;
+    pal.setColor(QPalette::Base, QColor(10, 20, 30));
+    QApplication::setPalette(pal);
+    installUi([] { return false; });
+    EXPECT_EQ(tk::fieldBackground(), tk::rgb(10, 20, 30));
+    installUi([] { return true; });
+    EXPECT_EQ(tk::fieldBackground(), tk::rgb(255, 255, 255));
+    uninstallUi();
+    setMakerWorkstationCheck({});
+    QApplication::setPalette(old);
 }
 
 TEST(BackgroundBitmap, LeavesTheMessageBarAlone) {

@@ -1,5 +1,6 @@
 #include "tests/ui/uitest.h"
 
+#include "common/ui/valid.h"
 #include "toolkit/controls.h"
 #include "toolkit/get.h"
 
@@ -58,23 +59,6 @@ void registerUiTemplates() {
 
 namespace {
 
-void bindButtons(TDialog& d) {
-    TButton::Redefine(
-        201,
-        [&d] {
-            d.Cargo = Value(1);
-            d.End(1);
-        },
-        d);
-    TButton::Redefine(
-        202,
-        [&d] {
-            d.Cargo = Value(2);
-            d.End(2);
-        },
-        d);
-}
-
 GetOptions named(const std::string& name, Block change, const std::string& picture = {}) {
     GetOptions o;
     o.varName = name;
@@ -99,7 +83,7 @@ PlainDialog::PlainDialog() {
     co.change = modified;
     cbMese = TComboBox::Redefine(104, bindVar(cMese), {"Gennaio", "Febbraio", "Marzo"}, d, co);
     TSay::Redefine(105, {}, d);
-    bindButtons(d);
+    ui::bindConfirmCancel(d);
 }
 
 FolderDialog::FolderDialog() {
@@ -113,7 +97,7 @@ FolderDialog::FolderDialog() {
     gNome = TGet::Redefine(101, bindVar(cNome), p1, named("cNome", [&p1] { p1.lModify = true; }));
     gData = TGet::Redefine(101, bindVar(dData), p2, named("dData", [&p2] { p2.lModify = true; }));
     gAnno = TGet::Redefine(102, bindVar(cAnno), p2, named("cAnno", [&p2] { p2.lModify = true; }));
-    bindButtons(d);
+    ui::bindConfirmCancel(d);
 }
 
 } // namespace dn::test
