@@ -1,5 +1,5 @@
-// Renders the message dialogs (MSGGET, INFOS, the page-counting box) and wait
-// boxes to PNG files in the given folder, for a look by eye:
+// Renders the message dialogs (MSGGET, INFOS, the page-counting box), wait boxes
+// and a question to PNG files in the given folder, for a look by eye:
 //   dn_render_ui OUTPUT_FOLDER
 
 #include "common/ui/popmsg.h"
@@ -8,9 +8,12 @@
 #include "toolkit/dialog.h"
 #include "toolkit/toolkit.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -82,6 +85,15 @@ int main(int argc, char** argv) {
     dn::ui::POPMSG(next);
     failures += !save(shown("Attendere"), "PRINTDLG");
     dn::ui::POPMSG();
+
+    // A question on the real message box, photographed and answered No.
+    QTimer::singleShot(100, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            failures += !save(box, "QUESTION");
+            box->button(QMessageBox::No)->click();
+        }
+    });
+    dn::ui::POPMSG("La manutenzione potrebbe;richiedere del tempo.;;Confermi l'operazione?", 5);
 
     dn::ui::uninstallUi();
     return failures == 0 ? 0 : 1;
