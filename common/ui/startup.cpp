@@ -2,6 +2,7 @@
 
 #include "common/ui/painting.h"
 #include "common/ui/popmsg.h"
+#include "toolkit/print/settings.h"
 #include "toolkit/toolkit.h"
 
 namespace dn::ui {
@@ -15,9 +16,23 @@ void installUi(std::function<bool()> isMakerWorkstation) {
     s.backgroundColor = [](int index) { return GETSYSBGCOLOR(index); };
     tk::init();
     installMessages();
+    // Printing counts its pages in the page-counting wait box.
+    print::PrintProgress& progress = print::settings().progress;
+    progress.open = [] {
+        WaitMsg w;
+        w.printing = true;
+        POPMSG(w);
+    };
+    progress.page = [](int) {
+        WaitMsg w;
+        w.nextPage = true;
+        POPMSG(w);
+    };
+    progress.close = [] { POPMSG(); };
 }
 
 void uninstallUi() {
+    print::settings().progress = {};
     uninstallMessages();
 }
 

@@ -12,6 +12,7 @@ namespace dn::ui {
 //   the windows show their messages and waits through POPMSG's boxes;
 // - GETSYSFONT as the interface font and GETSYSBGCOLOR as the background of
 //   browses and edit fields;
+// - the page-counting wait box (template "PRINTDLG") for printing;
 // - isMakerWorkstation (the start-up lock code's ISVELT), consulted by
 //   GETSYSBGCOLOR.
 // REQUIRES: a QApplication exists. Calling it again replaces the check.

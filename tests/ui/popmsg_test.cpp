@@ -9,6 +9,7 @@
 #include "platform/sound.h"
 #include "tests/support/gui.h"
 #include "tests/support/messages_fake.h"
+#include "toolkit/print/settings.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -219,6 +220,15 @@ TEST(WaitBox, PrintingBoxCountsPagesAcrossCalls) {
     EXPECT_TRUE(shown);
     POPMSG();
     EXPECT_EQ(CURMSG(), std::nullopt);
+
+    // Printing reaches the same box through its progress hooks.
+    print::progressOpen();
+    print::progressPage(1);
+    print::progressPage(2);
+    ASSERT_NE(waitDialog(), nullptr);
+    EXPECT_EQ(CURMSG(), "2");
+    print::progressClose();
+    EXPECT_EQ(waitDialog(), nullptr);
 }
 
 TEST(Messages, ModalNoticeClosesTheWaitBoxFirst) {
