@@ -5,6 +5,7 @@
 #include "common/util/clock.h"
 #include "toolkit/dialog.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace dn::app {
@@ -18,7 +19,7 @@ int clockRow(const TDialog& panel) {
 }
 
 int clockColumn(const TDialog& panel, const std::string& text) {
-    return (129 - panel.GetWidth(text)) / 2;
+    return std::max(0, (panel.nWidth() - panel.GetWidth(text)) / 2);
 }
 
 void SHOWTIME(TDialog& panel) {

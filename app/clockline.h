@@ -21,7 +21,7 @@ inline constexpr tk::Color kHolidayWeekday = tk::rgb(170, 0, 0);
 std::string clockText(Date day, const std::string& time);
 
 // Where the clock line goes on the panel (client pixels): row = outer height − 56,
-// column = (129 − text width) / 2.
+// the text centred across the client area (from its left edge when wider).
 int clockRow(const TDialog& panel);
 int clockColumn(const TDialog& panel, const std::string& text);
 

@@ -11,7 +11,9 @@
 #include "toolkit/keys.h"
 #include "toolkit/timer.h"
 #include "toolkit/toolkit.h"
+#include "toolkit/widgets.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -21,6 +23,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace dn::app {
 
@@ -77,6 +80,19 @@ void HIDEBTN(TDialog& panel, int n) {
             w->hide();
 }
 
+void hideSpareLines(TDialog& panel, int n) {
+    QWidget* w = panel.hWnd();
+    if (!w)
+        return;
+    std::vector<QWidget*> lines;
+    for (QWidget* c : w->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (c->property(tk::kKindProperty).toString() == QLatin1String("line"))
+            lines.push_back(c);
+    std::sort(lines.begin(), lines.end(), [](QWidget* a, QWidget* b) { return a->y() < b->y(); });
+    for (size_t i = static_cast<size_t>(n) + 1; i < lines.size(); ++i)
+        lines[i]->hide();
+}
+
 int slotFromRow(int row) {
     return static_cast<int>(std::floor(row / kRowHeight)) + 1;
 }
@@ -128,22 +144,75 @@ int captionAllowance() {
     return tk::captionHeight() + 5;
 }
 
+namespace {
+
+// Keeps the panel's frame at its geometry: the window system adds its frame around
+// the client area, and a window manager does so some time after the window shows,
+// so the client area is sized again whenever the frame around it changes.
+class FrameKeeper : public QObject {
+public:
+    static constexpr const char* kName = "dn_panel_frame";
+
+    explicit FrameKeeper(QWidget* w) : QObject(w), w_(w) {
+        setObjectName(QString::fromLatin1(kName));
+        w->installEventFilter(this);
+    }
+    const PanelGeometry& geometry() const { return g_; }
+    void place(const PanelGeometry& g) {
+        g_ = g;
+        applied_ = margins();
+        w_->setFixedSize(std::max(1, g.width - applied_.width()),
+                         std::max(1, g.height - applied_.height()));
+        w_->move(g.left, g.top);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        const auto t = e->type();
+        if ((t == QEvent::Move || t == QEvent::Resize || t == QEvent::Show) &&
+            margins() != applied_)
+            place(g_);
+        return false;
+    }
+
+private:
+    // What the frame adds to the client area across and down.
+    QSize margins() const {
+        const QRect frame = w_->frameGeometry();
+        return {frame.width() - w_->width(), frame.height() - w_->height()};
+    }
+
+    QWidget* w_;
+    PanelGeometry g_;
+    QSize applied_;
+};
+
+FrameKeeper* keeperOf(const QWidget* w) {
+    return static_cast<FrameKeeper*>(w->findChild<QObject*>(QString::fromLatin1(FrameKeeper::kName),
+                                                            Qt::FindDirectChildrenOnly));
+}
+
+} // namespace
+
 void placePanel(TDialog& panel, const PanelGeometry& g) {
     QWidget* w = panel.hWnd();
     if (!w)
         return;
-    // The window system adds its frame around the client area; what it adds is
-    // known once the window is shown (nothing before).
-    const QRect frame = w->frameGeometry();
-    const int dx = frame.width() - w->width();
-    const int dy = frame.height() - w->height();
-    w->setFixedSize(std::max(1, g.width - dx), std::max(1, g.height - dy));
-    w->move(g.left, g.top);
+    FrameKeeper* keeper = keeperOf(w);
+    if (!keeper)
+        keeper = new FrameKeeper(w);
+    keeper->place(g);
 }
 
 int panelOuterHeight(const TDialog& panel) {
     QWidget* w = panel.hWnd();
-    return w ? w->frameGeometry().height() : 0;
+    if (!w)
+        return 0;
+    // The height it was placed at: the frame a window manager adds later changes
+    // nothing of what is drawn inside.
+    if (const FrameKeeper* keeper = keeperOf(w))
+        return keeper->geometry().height;
+    return w->frameGeometry().height();
 }
 
 RunningPanel* runningPanel() {
@@ -201,8 +270,6 @@ void DELTRANOTA(TWindow& mainWindow) {
         opts.centered = false;
         opts.modal = true;
         opts.start = [&] {
-            // The frame is known now: place it exactly where the margins say.
-            placePanel(dlg, geometry);
             LEDS(dlg, lampTimer.get(), n, true);
             tk::processEvents();
             SHOWTIME(dlg);
@@ -220,6 +287,7 @@ void DELTRANOTA(TWindow& mainWindow) {
             // Escape would close the dialog; the close box still does.
             dlg.bValid = [] { return !tk::isKeyDown(vk::Escape); };
             HIDEBTN(dlg, n);
+            hideSpareLines(dlg, n);
             lampTimer->Activate();
             clockTimer->Activate();
         };

@@ -29,6 +29,10 @@ int CONTA(const Names& names);
 void MKSAY(TDialog& panel, const Names& names, int i);
 // Hides the lamps of slots n + 1 to 10.
 void HIDEBTN(TDialog& panel, int n);
+// Hides the row lines below the one that closes the clock line (line n + 1):
+// the panel's client area may reach further than the rows when the window
+// system's caption is lower than the panel allows for, or absent.
+void hideSpareLines(TDialog& panel, int n);
 // The slot under a click at row pixels from the top of the panel's client area:
 // integer part of row / 24.35, plus 1 (it may exceed the shown slots).
 int slotFromRow(int row);
@@ -55,7 +59,7 @@ PanelGeometry panelGeometry(int n, int c, int w, int screenWidth, int screenHeig
 int captionAllowance();
 // Places the panel's frame at g (the client area is what the frame leaves).
 void placePanel(TDialog& panel, const PanelGeometry& g);
-// Height of the panel's outer rectangle.
+// Height of the panel's outer rectangle as placed by placePanel.
 int panelOuterHeight(const TDialog& panel);
 
 // Runs the panel until it is closed for good; returns at once when no name is set

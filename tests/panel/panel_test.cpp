@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "app/procedures.h"
 #include "panel_fixture.h"
+#include "toolkit/widgets.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -49,6 +50,12 @@ TEST_F(PanelFixture, NamesInSlotsOneAndThreeGiveThreeRows) {
             EXPECT_FALSE(d.ControlWidget(100 + 2 * i)->isVisible()) << i;
         const int c = dn::app::captionAllowance();
         EXPECT_EQ(dn::app::panelOuterHeight(d), static_cast<int>(24.35 * 3 + c + 33));
+        // The row lines of the three slots and the one under the clock line.
+        int lines = 0;
+        for (QWidget* w : d.hWnd()->findChildren<QWidget*>())
+            if (w->property(dn::tk::kKindProperty).toString() == "line" && w->isVisible())
+                ++lines;
+        EXPECT_EQ(lines, 4);
         t::closeBox(d);
     });
     runPanel();
