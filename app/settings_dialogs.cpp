@@ -3,6 +3,7 @@
 #include "app/panel.h"
 #include "app/settings.h"
 #include "common/config/variables.h"
+#include "common/ui/msgtext.h"
 #include "common/ui/valid.h"
 #include "toolkit/binding.h"
 #include "toolkit/controls.h"
@@ -55,24 +56,6 @@ private:
     std::map<std::string, Value> values_;
 };
 
-// Buttons 201 (confirm, result 1) and 202 (cancel) by the dialog conventions.
-void bindButtons(TDialog& dlg) {
-    TButton::Redefine(
-        201,
-        [&dlg] {
-            dlg.Cargo = Value(1);
-            dlg.End(1);
-        },
-        dlg);
-    TButton::Redefine(
-        202,
-        [&dlg] {
-            dlg.Cargo = Value(2);
-            dlg.End(0);
-        },
-        dlg);
-}
-
 // Shows dlg centred and modal with the common close check; true when confirmed.
 bool runDialog(TDialog& dlg) {
     TDialog::ActivateOptions opts;
@@ -81,10 +64,14 @@ bool runDialog(TDialog& dlg) {
     return dlg.Activate(opts) == 1;
 }
 
-std::string trimRight(std::string s) {
-    const size_t end = s.find_last_not_of(' ');
-    s.erase(end == std::string::npos ? 0 : end + 1);
-    return s;
+// A margin field bound to the variable name: "@E 9999", at most max.
+void marginField(TDialog& dlg, int id, const std::string& name, double max) {
+    auto ok = [name, max] { return config::variables().number(name) <= max; };
+    GetOptions o;
+    o.picture = "@E 9999";
+    o.valid = ok;
+    o.varName = name;
+    TGet::Redefine(id, configBinding(name), dlg, o)->Cargo = rule(ok);
 }
 
 QSize screenSize() {
@@ -114,16 +101,17 @@ bool NOMI() {
         TGet* get =
             TGet::Redefine(100 + i, configBinding(names[static_cast<size_t>(i - 1)]), dlg, o);
         if (i == 1)
-            get->Cargo = rule(
-                [name = names[0]] { return !trimRight(config::variables().text(name)).empty(); });
+            get->Cargo = rule([name = names[0]] {
+                return !ui::trimRight(config::variables().text(name)).empty();
+            });
     }
-    bindButtons(dlg);
+    ui::bindConfirmCancel(dlg);
     if (!runDialog(dlg)) {
         before.restore();
         return false;
     }
     for (const auto& n : names)
-        vars.set(n, Value(trimRight(vars.text(n))));
+        vars.set(n, Value(std::string(ui::trimRight(vars.text(n)))));
     return saveConfig();
 }
 
@@ -140,23 +128,13 @@ bool POSINIZ(TDialog& panel) {
     const QRect outer = panel.hWnd() ? panel.hWnd()->frameGeometry() : QRect();
     const double maxTop = screen.height() - outer.height();
     const double maxLeft = screen.width() - outer.width();
-    auto topOk = [maxTop] { return config::variables().number("CFG_SUP") <= maxTop; };
-    auto leftOk = [maxLeft] { return config::variables().number("CFG_SIN") <= maxLeft; };
 
     TDialog dlg("POSINIZ");
-    GetOptions top;
-    top.picture = "@E 9999";
-    top.valid = topOk;
-    top.varName = "CFG_SUP";
-    TGet::Redefine(101, configBinding("CFG_SUP"), dlg, top)->Cargo = rule(topOk);
+    marginField(dlg, 101, "CFG_SUP", maxTop);
     TCheckBox::Redefine(102, configBinding("CFG_SOT"), dlg);
-    GetOptions left;
-    left.picture = "@E 9999";
-    left.valid = leftOk;
-    left.varName = "CFG_SIN";
-    TGet::Redefine(103, configBinding("CFG_SIN"), dlg, left)->Cargo = rule(leftOk);
+    marginField(dlg, 103, "CFG_SIN", maxLeft);
     TCheckBox::Redefine(104, configBinding("CFG_DES"), dlg);
-    bindButtons(dlg);
+    ui::bindConfirmCancel(dlg);
     if (!runDialog(dlg)) {
         before.restore();
         return false;
