@@ -153,26 +153,6 @@ TEST_F(PanelFixture, NewPositionRebuildsThePanelThere) {
     runPanel();
 }
 
-TEST_F(PanelFixture, MarginBeyondTheScreenIsRefused) {
-    setName(1, "Anna");
-    t::DialogDriver drive;
-    drive.on("DELTRANOTA", [&](TDialog& panel) {
-        drive.onMenu([](TMenu& m) { m.Choose("Posizione iniziale..."); });
-        drive.on("POSINIZ", [&](TDialog& d) {
-            const int h = QGuiApplication::primaryScreen()->geometry().height();
-            t::type(d, 101, std::to_string(h));
-            t::press(d, 201);
-            EXPECT_TRUE(d.IsActive());
-            t::press(d, 202);
-        });
-        rightClick(panel, 10);
-        EXPECT_TRUE(panel.IsActive());
-        t::closeBox(panel);
-    });
-    runPanel();
-    EXPECT_EQ(dn::config::variables().number("CFG_SUP"), 0);
-}
-
 TEST_F(PanelFixture, CalendarOpensTheListOfTheClickedSlotOnly) {
     setName(1, "Anna");
     setName(2, "Bruno");
@@ -201,22 +181,4 @@ TEST_F(PanelFixture, CalendarOpensTheListOfTheClickedSlotOnly) {
         t::closeBox(panel);
     });
     runPanel();
-}
-
-TEST_F(PanelFixture, ItemsOfLaterProceduresSayTheyAreNotAvailable) {
-    setName(1, "Anna");
-    t::DialogDriver drive;
-    const char* items[] = {"Rubrica telefonica...", "Manutenzione archivi...",
-                           "Salvataggio dati...", "Ripristino dati..."};
-    drive.on("DELTRANOTA", [&](TDialog& panel) {
-        for (const char* item : items) {
-            drive.onMenu([item](TMenu& m) { EXPECT_TRUE(m.Choose(item)); });
-            rightClick(panel, 10);
-        }
-        t::closeBox(panel);
-    });
-    runPanel();
-    ASSERT_EQ(messages_.asked.size(), 4u);
-    for (const auto& a : messages_.asked)
-        EXPECT_EQ(a.text, dn::app::kNotYetAvailable);
 }

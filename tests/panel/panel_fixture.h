@@ -101,25 +101,20 @@ inline std::string lamp(dn::TDialog& panel, int slot) {
 
 // Pixels of img inside r that are strongly red (the holiday weekday), and dark
 // ones (ordinary text).
-inline int redPixels(const QImage& img, const QRect& r) {
+inline int countPixels(const QImage& img, const QRect& r, bool (*match)(const QColor&)) {
     int count = 0;
     for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const QColor c = img.pixelColor(x, y);
-            if (c.red() >= 110 && c.green() < 60 && c.blue() < 60)
-                ++count;
-        }
+        for (int x = r.left(); x <= r.right(); ++x)
+            count += match(img.pixelColor(x, y)) ? 1 : 0;
     return count;
 }
+inline int redPixels(const QImage& img, const QRect& r) {
+    return countPixels(
+        img, r, [](const QColor& c) { return c.red() >= 110 && c.green() < 60 && c.blue() < 60; });
+}
 inline int darkPixels(const QImage& img, const QRect& r) {
-    int count = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const QColor c = img.pixelColor(x, y);
-            if (c.red() < 90 && c.green() < 90 && c.blue() < 90)
-                ++count;
-        }
-    return count;
+    return countPixels(
+        img, r, [](const QColor& c) { return c.red() < 90 && c.green() < 90 && c.blue() < 90; });
 }
 
 } // namespace paneltest
