@@ -5,6 +5,7 @@
 #include "common/data/tables.h"
 #include "common/data/views.h"
 #include "common/disk/checks.h"
+#include "platform/file.h"
 #include "platform/fileops.h"
 #include "platform/find.h"
 
@@ -114,10 +115,22 @@ std::string tempFolder() {
     return fallback;
 }
 
+// True when another open holds the file (a scratch file that a running instance is
+// still writing: its writer holds it exclusively). Windows refuses to delete such a
+// file by itself; on POSIX the sweep has to ask first.
+static bool heldElsewhere(const std::string& path) {
+    try {
+        platform::File f = platform::File::open(path, false, platform::Share::Exclusive);
+        return false;
+    } catch (const platform::FileError& e) {
+        return e.kind() == platform::FileErrorKind::Sharing;
+    }
+}
+
 int sweepLeftovers(const std::string& dataFolder, const std::string& tempDir) {
     for (const auto& d : listing(dataFolder))
         if (!(d.nFileAttr & platform::kAttrDirectory) && !d.cFileName.empty() &&
-            d.cFileName[0] == '\x7f')
+            d.cFileName[0] == '\x7f' && !heldElsewhere(join(dataFolder, d.cFileName)))
             platform::removeFile(join(dataFolder, d.cFileName));
     int removed = 0;
     for (const auto& d : listing(tempDir)) {

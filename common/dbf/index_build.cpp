@@ -247,7 +247,7 @@ void IndexBuilder::write(const std::string& path, const std::string& tagName) {
     const std::vector<uint8_t> img = image(tagName);
     const std::string temp = temporaryName(path);
     try {
-        platform::File f = platform::File::create(temp);
+        platform::File f = platform::File::create(temp, platform::Share::Exclusive);
         constexpr size_t kChunk = 1 << 20;
         for (size_t at = 0; at < img.size(); at += kChunk)
             f.writeAt(at, img.data() + at, std::min(kChunk, img.size() - at));

@@ -1,5 +1,7 @@
 #include "platform/posix/posix_util.h"
 
+#include "platform/file.h"
+
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
@@ -13,8 +15,17 @@ TempFile::TempFile(const std::string& folder) {
     std::vector<char> buf(tmpl.begin(), tmpl.end());
     buf.push_back('\0');
     fd_ = ::mkostemp(buf.data(), O_CLOEXEC);
-    if (fd_ >= 0)
-        path_.assign(buf.data());
+    if (fd_ < 0)
+        return;
+    path_.assign(buf.data());
+    // Held like an exclusive open, so that another instance's start-up sweep of
+    // 0x7F leftovers leaves this file alone while it is being written.
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(kShareLockOffset);
+    fl.l_len = 1;
+    ::fcntl(fd_, F_OFD_SETLK, &fl);
 }
 
 TempFile::~TempFile() {

@@ -4,6 +4,7 @@
 #include "common/data/records.h"
 #include "common/data/wait.h"
 #include "data_test_util.h"
+#include "platform/file.h"
 
 #include <fstream>
 
@@ -153,6 +154,9 @@ TEST_F(MultiProcessTest, TheSweepRemovesACrashedInstanceAndKeepsALiveOne) {
     const std::string probe = std::string(8, '\x7f') + "." + std::string(3, '\x7f');
     std::ofstream(probe) << "";
     std::ofstream("SCADENZE.DBF") << "";
+    // A scratch file that a running instance is still writing is held exclusively.
+    const std::string scratch = "\x7fTMPbuild.NTX";
+    dn::platform::File held = dn::platform::File::create(scratch, dn::platform::Share::Exclusive);
 
     // As the start-up procedure does it, with TEMP pointing at the temporary folder.
     const char* oldTemp = std::getenv("TEMP");
@@ -173,6 +177,7 @@ TEST_F(MultiProcessTest, TheSweepRemovesACrashedInstanceAndKeepsALiveOne) {
     EXPECT_TRUE(fs::exists(other + "/x"));
     EXPECT_TRUE(fs::exists(instanceFolder() + "/USER")); // this instance's own
     EXPECT_FALSE(fs::exists(probe));
+    EXPECT_TRUE(fs::exists(scratch));
     EXPECT_TRUE(fs::exists("SCADENZE.DBF"));
     EXPECT_EQ(access().user, "USER");
     EXPECT_EQ(access().temp, "");
@@ -182,8 +187,10 @@ TEST_F(MultiProcessTest, TheSweepRemovesACrashedInstanceAndKeepsALiveOne) {
 
     // Once that instance has ended, its folder goes at the next start.
     running.wait();
+    held.close();
     EXPECT_EQ(sweepLeftovers(dataDir(), tmpDir()), 1);
     EXPECT_FALSE(fs::exists(live));
+    EXPECT_FALSE(fs::exists(scratch));
 }
 
 TEST_F(MultiProcessTest, ShutDownRemovesTheInstanceFolder) {
