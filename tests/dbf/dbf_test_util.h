@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/dbf/table.h"
+#include "../table_layouts.h"
 
 #include <filesystem>
 #include <fstream>
@@ -33,17 +34,8 @@ private:
     fs::path path_;
 };
 
-inline std::vector<dn::dbf::FieldDef> deadlineFields() {
-    return {{"CODICE", 'C', 10, 0},     {"DATA", 'D', 8, 0},  {"ORA", 'C', 5, 0},
-            {"INCOMBENZA", 'M', 10, 0}, {"EVASA", 'L', 1, 0}, {"GENERAZIO", 'C', 10, 0}};
-}
-
-inline std::vector<dn::dbf::FieldDef> contactFields() {
-    return {{"NOMINATIVO", 'C', 35, 0}, {"INDIRIZZO", 'C', 35, 0}, {"CAP", 'C', 5, 0},
-            {"CITTA", 'C', 30, 0},      {"TELEFONO1", 'C', 15, 0}, {"TELEFONO2", 'C', 15, 0},
-            {"TELEFONO3", 'C', 15, 0},  {"CASA", 'C', 15, 0},      {"CELLULARE", 'C', 15, 0},
-            {"FAX", 'C', 15, 0},        {"E_MAIL", 'C', 40, 0},    {"NOTE", 'M', 10, 0}};
-}
+using testlayouts::contactFields;
+using testlayouts::deadlineFields;
 
 inline std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
