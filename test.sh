@@ -11,6 +11,8 @@ args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [ "${1:-}" = "--asan" ]; then
     dir="$DN_ROOT/build-asan"
     args=(-DCMAKE_BUILD_TYPE=Debug -DDN_SANITIZE=ON)
+    export LSAN_OPTIONS="suppressions=$DN_ROOT/scripts/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     shift
 fi
 dn_build "$dir" "${args[@]}"
