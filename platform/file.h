@@ -38,10 +38,9 @@ enum class LockKind { Shared, Exclusive };
 // Shared opens coexist with each other; an Exclusive open coexists with no Shared
 // or Exclusive open. Opens with Share::None take part in no convention (scratch
 // files, reading another program's files). On Windows these are the native sharing
-// modes; on POSIX a shared or exclusive byte-range lock on byte kShareLockOffset,
-// which lies beyond the record-lock scheme (docs/locking.md).
+// modes; on POSIX a shared or exclusive byte-range lock on byte kShareLockOffset
+// of platform/lock_layout.h, which lies beyond the record-lock scheme.
 enum class Share { None, Shared, Exclusive };
-inline constexpr uint64_t kShareLockOffset = 4294967296ULL;
 
 // An open file with positioned reads and writes and byte-range locks.
 //

@@ -17,7 +17,7 @@ void waitForLock(platform::File& f, platform::LockKind kind) {
     using clock = std::chrono::steady_clock;
     const auto deadline = clock::now() + std::chrono::milliseconds(g_lockTimeoutMs.load());
     auto pause = std::chrono::microseconds(50);
-    while (!f.tryLock(kIndexLockOffset, 1, kind)) {
+    while (!f.tryLock(platform::kIndexLockOffset, 1, kind)) {
         if (clock::now() >= deadline)
             throw platform::FileError(platform::FileErrorKind::Sharing, f.path(), 0,
                                       "index lock " + f.path() + ": timed out");
@@ -60,7 +60,7 @@ IndexSession::IndexSession(const IndexFile& index, bool write)
         if (header_.counter % 2 != 0)
             corrupt("una modifica \xE8 rimasta a met\xE0");
     } catch (...) {
-        file_.unlock(kIndexLockOffset, 1);
+        file_.unlock(platform::kIndexLockOffset, 1);
         locked_ = false;
         throw;
     }
@@ -68,7 +68,7 @@ IndexSession::IndexSession(const IndexFile& index, bool write)
 
 IndexSession::~IndexSession() {
     if (locked_)
-        file_.unlock(kIndexLockOffset, 1);
+        file_.unlock(platform::kIndexLockOffset, 1);
 }
 
 void IndexSession::corrupt(const std::string& why) const {

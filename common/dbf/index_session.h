@@ -5,14 +5,12 @@
 // allocates, frees and writes pages. Internal to the index code.
 
 #include "common/dbf/index_file.h"
+#include "platform/lock_layout.h"
 
 #include <functional>
 #include <vector>
 
 namespace dn::dbf {
-
-// Byte of the index file that the index lock covers (see docs/index-format.md).
-constexpr uint64_t kIndexLockOffset = 3999999000ULL;
 
 class IndexSession {
 public:

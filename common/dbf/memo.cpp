@@ -2,6 +2,7 @@
 
 #include "common/dbf/bytes.h"
 #include "common/dbf/error.h"
+#include "platform/lock_layout.h"
 
 #include <algorithm>
 #include <chrono>
@@ -12,7 +13,7 @@ namespace dn::dbf {
 namespace {
 
 // The allocation lock of a memo file: one byte far beyond its data.
-constexpr uint64_t kAllocLockOffset = 4294967296ULL;
+constexpr uint64_t kAllocLockOffset = platform::kMemoLockOffset;
 constexpr uint32_t kBlockHeader = 8; // type (4) and length (4), big-endian
 constexpr uint32_t kTextType = 1;
 

@@ -3,6 +3,7 @@
 #include "common/dbf/bytes.h"
 #include "common/util/clock.h"
 #include "common/util/cp1252.h"
+#include "platform/lock_layout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,11 +15,11 @@ namespace dn::dbf {
 
 namespace {
 
-constexpr uint64_t kLockBase = 4000000000ULL;
-constexpr uint64_t kFileLockOffset = kLockBase + 1;
-constexpr uint64_t kFileLockLength = 294967295ULL;
-// The highest record number whose lock byte still lies inside the 32-bit scheme.
-constexpr uint32_t kMaxRecords = 294967295U;
+using platform::kFileLockLength;
+using platform::kFileLockOffset;
+using platform::kRecordLockBase;
+// The highest record number whose lock byte still lies inside the lock scheme.
+constexpr uint32_t kMaxRecords = platform::kMaxLockableRecord;
 constexpr char kEof = 0x1A;
 
 size_t nameStart(const std::string& path) {
@@ -490,7 +491,7 @@ bool Table::append() {
     if (options_.shared) {
         // Only the new record stays locked.
         fileLocked_ = false;
-        if (file_.narrowLock(kFileLockOffset, kFileLockLength, kLockBase + recno, 1))
+        if (file_.narrowLock(kFileLockOffset, kFileLockLength, kRecordLockBase + recno, 1))
             lockedRecords_.insert(recno);
     }
     notifyAfter(RecordChange{recno, std::string_view(), buffer_});
@@ -505,7 +506,7 @@ bool Table::isRecordLocked(uint32_t recno) const {
 
 void Table::releaseRecordLocks() {
     for (uint32_t r : lockedRecords_)
-        file_.unlock(kLockBase + r, 1);
+        file_.unlock(kRecordLockBase + r, 1);
     lockedRecords_.clear();
 }
 
@@ -520,7 +521,7 @@ bool Table::lockRecord(uint32_t recno) {
     const bool held = lockedRecords_.count(recno) > 0;
     for (auto it = lockedRecords_.begin(); it != lockedRecords_.end();) {
         if (*it != recno) {
-            file_.unlock(kLockBase + *it, 1);
+            file_.unlock(kRecordLockBase + *it, 1);
             it = lockedRecords_.erase(it);
         } else {
             ++it;
@@ -528,7 +529,7 @@ bool Table::lockRecord(uint32_t recno) {
     }
     if (held)
         return true;
-    if (!file_.tryLock(kLockBase + recno, 1, platform::LockKind::Exclusive))
+    if (!file_.tryLock(kRecordLockBase + recno, 1, platform::LockKind::Exclusive))
         return false;
     lockedRecords_.insert(recno);
     // The record may have changed while it was not locked.
@@ -556,7 +557,7 @@ void Table::unlockRecord(uint32_t recno) {
         return;
     if (recno_ == recno)
         write();
-    file_.unlock(kLockBase + recno, 1);
+    file_.unlock(kRecordLockBase + recno, 1);
     lockedRecords_.erase(recno);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/file.h"
 #include "platform/fileops.h"
+#include "platform/lock_layout.h"
 
 #include <algorithm>
 #include <cerrno>

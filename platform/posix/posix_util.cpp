@@ -1,6 +1,7 @@
 #include "platform/posix/posix_util.h"
 
 #include "platform/file.h"
+#include "platform/lock_layout.h"
 
 #include <climits>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "common/dbf/index_check.h"
 #include "common/dbf/index_file.h"
-#include "common/dbf/index_session.h"
 #include "index_test_util.h"
+#include "platform/lock_layout.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -95,7 +95,7 @@ TEST(IndexLocks, ReadersShareTheIndexAndWritersWaitForThem) {
     IndexFile::setLockTimeout(150);
     // Another open (another process, as far as the locks go) walking the index.
     platform::File other = platform::File::open(path, true);
-    ASSERT_TRUE(other.tryLock(kIndexLockOffset, 1, platform::LockKind::Shared));
+    ASSERT_TRUE(other.tryLock(platform::kIndexLockOffset, 1, platform::LockKind::Shared));
     EXPECT_EQ(idx.count(), recs.expected().size()); // readers share
     const std::string key = deadlineKey(1, 20200101);
     try {
@@ -104,14 +104,14 @@ TEST(IndexLocks, ReadersShareTheIndexAndWritersWaitForThem) {
     } catch (const platform::FileError& e) {
         EXPECT_EQ(e.kind(), platform::FileErrorKind::Sharing);
     }
-    other.unlock(kIndexLockOffset, 1);
+    other.unlock(platform::kIndexLockOffset, 1);
     // Another open changing the index: readers wait too.
-    ASSERT_TRUE(other.tryLock(kIndexLockOffset, 1, platform::LockKind::Exclusive));
+    ASSERT_TRUE(other.tryLock(platform::kIndexLockOffset, 1, platform::LockKind::Exclusive));
     EXPECT_THROW(idx.first(), platform::FileError);
-    other.unlock(kIndexLockOffset, 1);
+    other.unlock(platform::kIndexLockOffset, 1);
     EXPECT_TRUE(idx.insert(key, 9999));
     EXPECT_TRUE(idx.contains(key, 9999));
     // Each operation lets go of the lock when it ends, failed ones included.
-    EXPECT_TRUE(other.tryLock(kIndexLockOffset, 1, platform::LockKind::Exclusive));
+    EXPECT_TRUE(other.tryLock(platform::kIndexLockOffset, 1, platform::LockKind::Exclusive));
     IndexFile::setLockTimeout(30000);
 }

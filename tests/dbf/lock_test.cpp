@@ -2,6 +2,7 @@
 
 #include "common/dbf/table.h"
 #include "platform/file.h"
+#include "platform/lock_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,9 @@ using dn::platform::LockKind;
 
 namespace {
 
-constexpr uint64_t kBase = 4000000000ULL;
+using dn::platform::kFileLockLength;
+using dn::platform::kFileLockOffset;
+using dn::platform::kRecordLockBase;
 
 std::string makeTable(const TempDir& dir, int records) {
     const std::string p = Table::create(dir / "l", dbftest::deadlineFields());
@@ -76,9 +79,9 @@ TEST(TableLocks, RecordAndFileLocksUseTheConventionBytesAndConflictBetweenOpens)
     EXPECT_FALSE(b.isRecordLocked(3)); // the file-lock attempt released b's record locks
     // A third party sees exactly the convention's bytes.
     File raw = File::open(p, false);
-    EXPECT_FALSE(raw.tryLock(kBase + 2, 1, LockKind::Exclusive));
-    EXPECT_TRUE(raw.tryLock(kBase + 3, 1, LockKind::Exclusive));
-    raw.unlock(kBase + 3, 1);
+    EXPECT_FALSE(raw.tryLock(kRecordLockBase + 2, 1, LockKind::Exclusive));
+    EXPECT_TRUE(raw.tryLock(kRecordLockBase + 3, 1, LockKind::Exclusive));
+    raw.unlock(kRecordLockBase + 3, 1);
     // Taking another record lock releases the first.
     ASSERT_TRUE(a.lockRecord(1));
     EXPECT_FALSE(a.isRecordLocked(2));
@@ -86,10 +89,11 @@ TEST(TableLocks, RecordAndFileLocksUseTheConventionBytesAndConflictBetweenOpens)
     a.unlockAll();
     b.unlockAll();
     ASSERT_TRUE(a.lockFile());
-    EXPECT_FALSE(raw.tryLock(4294967295ULL, 1, LockKind::Exclusive)); // last byte of the range
-    EXPECT_FALSE(raw.tryLock(kBase + 1, 1, LockKind::Exclusive));
-    EXPECT_TRUE(raw.tryLock(kBase, 1, LockKind::Exclusive)); // the base itself stays free
-    EXPECT_TRUE(a.lockRecord(3));                            // covered by the file lock
+    const uint64_t lastByte = kFileLockOffset + kFileLockLength - 1;
+    EXPECT_FALSE(raw.tryLock(lastByte, 1, LockKind::Exclusive));
+    EXPECT_FALSE(raw.tryLock(kFileLockOffset, 1, LockKind::Exclusive));
+    EXPECT_TRUE(raw.tryLock(kRecordLockBase, 1, LockKind::Exclusive)); // the base itself stays free
+    EXPECT_TRUE(a.lockRecord(3));                                      // covered by the file lock
     EXPECT_FALSE(b.lockRecord(1));
     EXPECT_FALSE(b.append());
     a.unlockFile();

@@ -1,6 +1,7 @@
 #include "panel_fixture.h"
 
 #include "app/tables.h"
+#include "platform/lock_layout.h"
 #include "toolkit/timer.h"
 
 #include <QDateTime>

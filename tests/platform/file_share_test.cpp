@@ -1,4 +1,5 @@
 #include "platform/file.h"
+#include "platform/lock_layout.h"
 
 #include <filesystem>
 #include <fstream>
@@ -57,9 +58,10 @@ TEST(FileSharing, ReadOnlyOpensRefuseWritesButHoldExclusiveLocks) {
     File ro = File::open(p, false);
     EXPECT_THROW(ro.writeAt(0, "x", 1), FileError);
     EXPECT_THROW(ro.truncate(0), FileError);
-    ASSERT_TRUE(ro.tryLock(4000000005ULL, 1, LockKind::Exclusive));
+    const uint64_t record5 = dn::platform::kRecordLockBase + 5;
+    ASSERT_TRUE(ro.tryLock(record5, 1, LockKind::Exclusive));
     File other = File::open(p, true);
-    EXPECT_FALSE(other.tryLock(4000000005ULL, 1, LockKind::Shared));
+    EXPECT_FALSE(other.tryLock(record5, 1, LockKind::Shared));
     char buf[3];
     ASSERT_EQ(ro.readAt(0, buf, 3), 3u);
     EXPECT_EQ(std::string(buf, 3), "abc");
@@ -69,7 +71,9 @@ TEST(FileLocks, NarrowingKeepsTheKeptBytesAndFreesTheRest) {
     const std::string p = scratch("narrow.bin");
     File a = File::create(p);
     File b = File::open(p, true);
-    const uint64_t base = 4000000001ULL, length = 294967295ULL, keep = 4000000042ULL;
+    // The file lock of a table narrowed to one record's lock, as an append does.
+    const uint64_t base = dn::platform::kFileLockOffset, length = dn::platform::kFileLockLength,
+                   keep = dn::platform::kRecordLockBase + 42;
     ASSERT_TRUE(a.tryLock(base, length, LockKind::Exclusive));
     EXPECT_TRUE(a.narrowLock(base, length, keep, 1));
     EXPECT_FALSE(b.tryLock(keep, 1, LockKind::Exclusive));

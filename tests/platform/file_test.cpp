@@ -1,4 +1,5 @@
 #include "platform/file.h"
+#include "platform/lock_layout.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -21,7 +22,7 @@ TEST(File, LocksConflictBetweenTwoOpensOfOneProcess) {
     const std::string p = tempPath("locks.bin");
     File a = File::create(p);
     File b = File::open(p, true);
-    const uint64_t rec = 4000000000ULL + 7;
+    const uint64_t rec = dn::platform::kRecordLockBase + 7;
     ASSERT_TRUE(a.tryLock(rec, 1, LockKind::Exclusive));
     EXPECT_FALSE(b.tryLock(rec, 1, LockKind::Exclusive));
     EXPECT_FALSE(b.tryLock(rec, 1, LockKind::Shared));
