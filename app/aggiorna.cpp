@@ -1,11 +1,11 @@
 #include "app/aggiorna.h"
 
-#include "app/tables.h"
 #include "common/data/errors.h"
 #include "common/data/guard.h"
 #include "common/data/indexes.h"
 #include "common/data/records.h"
 #include "common/data/workspace.h"
+#include "common/schema/tables.h"
 #include "common/util/clock.h"
 #include "common/util/messages.h"
 #include "toolkit/toolkit.h"
@@ -17,8 +17,8 @@ bool AGGIORNA() {
     tk::cursorWait();
     data::AreaGuard guard;
     const bool done = data::protect([&] {
-        guard.open(kDeadlines);
-        data::ORDADD(kDeadlines);
+        guard.open(schema::kDeadlines);
+        data::ORDADD(schema::kDeadlines);
         data::ORDSETFOCUS(0);
         data::DBLOCK(false);
         const Date today = clock::today();

@@ -1,11 +1,11 @@
 #include "app/leds.h"
 
 #include "app/panel.h"
-#include "app/tables.h"
 #include "common/data/errors.h"
 #include "common/data/guard.h"
 #include "common/data/indexes.h"
 #include "common/data/workspace.h"
+#include "common/schema/tables.h"
 #include "common/util/clock.h"
 #include "platform/find.h"
 #include "toolkit/controls.h"
@@ -25,7 +25,8 @@ namespace {
 // nothing when the file is not there.
 std::optional<LampScan> tableWritten() {
     platform::OWIN32FINDDATA data;
-    const platform::FindHandle h = platform::FINDFIRSTFILE("SCADENZE.DBF", data);
+    const platform::FindHandle h =
+        platform::FINDFIRSTFILE(std::string(schema::kDeadlines) + ".DBF", data);
     if (h == platform::kInvalidFind)
         return std::nullopt;
     platform::FINDCLOSE(h);
@@ -59,7 +60,7 @@ std::optional<LampScan>& lastLampScan() {
 }
 
 bool slotHasPending(int slot) {
-    const std::string code = slotCode(slot);
+    const std::string code = schema::slotCode(slot);
     const Date today = clock::today();
     if (!data::DBSEEK(Value(code)))
         return false;
@@ -89,8 +90,8 @@ void LEDS(TDialog& panel, TTimer* timer, int n, bool forced) {
     {
         data::AreaGuard guard;
         scanned = data::protect([&] {
-            guard.open("SCADENZE", "LEDS");
-            data::ORDADD("SCADENZE");
+            guard.open(schema::kDeadlines, "LEDS");
+            data::ORDADD(schema::kDeadlines);
             for (int i = 1; i <= n && i <= kSlots; ++i)
                 lit[static_cast<size_t>(i - 1)] = slotHasPending(i);
         });

@@ -3,8 +3,8 @@
 #include "app/panel.h"
 #include "app/settings.h"
 #include "common/config/variables.h"
-#include "common/ui/msgtext.h"
 #include "common/ui/valid.h"
+#include "common/util/trim.h"
 #include "toolkit/binding.h"
 #include "toolkit/controls.h"
 #include "toolkit/dialog.h"
@@ -101,9 +101,8 @@ bool NOMI() {
         TGet* get =
             TGet::Redefine(100 + i, configBinding(names[static_cast<size_t>(i - 1)]), dlg, o);
         if (i == 1)
-            get->Cargo = rule([name = names[0]] {
-                return !ui::trimRight(config::variables().text(name)).empty();
-            });
+            get->Cargo = rule(
+                [name = names[0]] { return !trimRight(config::variables().text(name)).empty(); });
     }
     ui::bindConfirmCancel(dlg);
     if (!runDialog(dlg)) {
@@ -111,7 +110,7 @@ bool NOMI() {
         return false;
     }
     for (const auto& n : names)
-        vars.set(n, Value(std::string(ui::trimRight(vars.text(n)))));
+        vars.set(n, Value(std::string(trimRight(vars.text(n)))));
     return saveConfig();
 }
 

@@ -2,12 +2,14 @@
 
 #include "app/aggiorna.h"
 #include "app/mainwindow.h"
+#include "app/product.h"
 #include "app/settings.h"
 #include "app/tables.h"
 #include "common/data/errors.h"
 #include "common/data/instance.h"
 #include "common/data/library.h"
 #include "common/data/startup_lock.h"
+#include "common/schema/tables.h"
 #include "common/ui/startup.h"
 
 #include <QApplication>
@@ -23,11 +25,11 @@ bool MAIN() {
             data::SLOCK();
         }))
         return false;
-    if (!ensureTable(kDeadlines, deadlineFields()) ||
-        !ensureIndex(kDeadlines, kDeadlineKey, deadlineKey()))
+    if (!ensureTable(schema::kDeadlines, schema::deadlineFields()) ||
+        !ensureIndex(schema::kDeadlines, schema::kDeadlineKey, deadlineKey()))
         return false;
-    if (!ensureTable(kContacts, contactFields()) ||
-        !ensureIndex(kContacts, kContactKey, contactKey()))
+    if (!ensureTable(schema::kContacts, schema::contactFields()) ||
+        !ensureIndex(schema::kContacts, schema::kContactKey, contactKey()))
         return false;
     createConfigVariables();
     if (!loadOrWriteConfig())
@@ -42,8 +44,8 @@ void MANUTENZIONE(bool, bool) {}
 
 int run(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Deltranota");
-    QApplication::setApplicationVersion("1.38");
+    QApplication::setApplicationName(kProductName);
+    QApplication::setApplicationVersion(kVersion);
     ui::installUi([] { return data::ISVELT(); });
     data::startupLibrary();
     const int code = MAIN() ? runMainWindow() : 1;

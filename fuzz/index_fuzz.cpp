@@ -8,6 +8,7 @@
 #include "common/dbf/index_check.h"
 #include "common/dbf/index_cursor.h"
 #include "common/dbf/index_file.h"
+#include "common/schema/tables.h"
 #include "fuzz_files.h"
 
 #include <string>
@@ -21,15 +22,15 @@ std::string key(int n) {
     std::string k = std::to_string(n % 10) + " 20" + std::to_string(150000 + n * 37 % 90000);
     if (n % 3 == 0)
         k += "10:30";
-    k.resize(23, ' ');
+    k.resize(dn::schema::kDeadlineKeyLength, ' ');
     return k;
 }
 
 const std::vector<uint8_t>& baseImage() {
     static const std::vector<uint8_t> image = [] {
         IndexDefinition def;
-        def.keyExpression = "codice + DTOS( data ) + ora";
-        def.keyLength = 23;
+        def.keyExpression = dn::schema::kDeadlineKey;
+        def.keyLength = dn::schema::kDeadlineKeyLength;
         IndexBuilder b(def);
         for (int i = 1; i <= 3000; ++i)
             b.add(key(i).data(), static_cast<uint32_t>(i));
@@ -54,7 +55,7 @@ void exercise(const std::string& path) {
     c.goTop();
     c.skip(5);
     (void)verifyIndexStructure(idx);
-    if (idx.keyLength() != 23)
+    if (idx.keyLength() != dn::schema::kDeadlineKeyLength)
         return; // the keys below would not fit this file's key length
     idx.insert(key(5000), 5000);
     idx.remove(key(12), 12);

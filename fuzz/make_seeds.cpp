@@ -1,6 +1,8 @@
 // Writes seed inputs for the fuzz targets: the table and memo files of a small
-// deadline table and of a contact table. Usage: make_seeds <corpus root>
+// deadline table, of a contact table, and of a table with a numeric field.
+// Usage: make_seeds <corpus root>
 #include "common/dbf/table.h"
+#include "common/schema/tables.h"
 
 #include <filesystem>
 #include <string>
@@ -16,12 +18,8 @@ int main(int argc, char** argv) {
     fs::create_directories(root / "table");
     fs::create_directories(root / "memo");
     const std::vector<std::vector<FieldDef>> layouts = {
-        {{"CODICE", 'C', 10, 0},
-         {"DATA", 'D', 8, 0},
-         {"ORA", 'C', 5, 0},
-         {"INCOMBENZA", 'M', 10, 0},
-         {"EVASA", 'L', 1, 0},
-         {"GENERAZIO", 'C', 10, 0}},
+        dn::schema::deadlineFields(),
+        dn::schema::contactFields(),
         {{"NOME", 'C', 35, 0}, {"IMPORTO", 'N', 9, 2}, {"NOTE", 'M', 10, 0}},
     };
     int n = 0;

@@ -1,5 +1,6 @@
 #include "toolkit/controls.h"
 
+#include "common/util/trim.h"
 #include "toolkit/bitmaps.h"
 #include "toolkit/dialog.h"
 #include "toolkit/widgets.h"
@@ -19,15 +20,7 @@
 
 namespace dn {
 
-namespace {
-
-std::string trimRight(std::string s) {
-    while (!s.empty() && s.back() == ' ')
-        s.pop_back();
-    return s;
-}
-
-} // namespace
+namespace {} // namespace
 
 // ---------------------------------------------------------------- TSay
 

@@ -2,6 +2,7 @@
 
 #include "common/util/cp1252.h"
 #include "common/util/date.h"
+#include "common/util/trim.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,12 +35,6 @@ bool isSlotChar(FieldType t, char c) {
         return c == '9';
     return c == '9' || c == '#' || c == 'A' || c == 'N' || c == 'X' || c == '!' || c == 'L' ||
            c == 'Y' || c == 'a' || c == 'n' || c == 'x' || c == 'l' || c == 'y';
-}
-
-std::string trimRight(std::string s) {
-    while (!s.empty() && s.back() == ' ')
-        s.pop_back();
-    return s;
 }
 
 std::string trimBoth(std::string_view s) {
@@ -215,7 +210,7 @@ std::string Picture::format(const Value& v) const {
     case FieldType::Text: {
         const std::string s = v.isText() ? v.text() : std::string();
         if (!positional_)
-            return upper_ ? upper1252(trimRight(s)) : trimRight(s);
+            return upper_ ? upper1252(trimRight(s)) : std::string(trimRight(s));
         std::string out = blank();
         size_t j = 0;
         for (size_t i = 0; i < out.size(); ++i) {

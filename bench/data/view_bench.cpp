@@ -9,6 +9,7 @@
 #include "common/data/views.h"
 #include "common/data/workspace.h"
 #include "common/dbf/table.h"
+#include "common/schema/tables.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>
@@ -44,8 +45,8 @@ struct Fixture {
                     "BENCH",
                     (root / "inst").string(), holdMarker((root / "inst").string()));
         generate();
-        DBOPEN(false, {}, "RUBRICA");
-        ORDBUILD("RUBRICA", "", "UPPER( FIELD -> nominativo )");
+        DBOPEN(false, {}, schema::kContacts);
+        ORDBUILD(schema::kContacts, "", schema::kContactKey);
     }
     ~Fixture() {
         shutdownLibrary();
@@ -54,20 +55,9 @@ struct Fixture {
     }
 
     static void generate() {
-        dbf::Table::create("RUBRICA", {{"NOMINATIVO", 'C', 35, 0},
-                                       {"INDIRIZZO", 'C', 35, 0},
-                                       {"CAP", 'C', 5, 0},
-                                       {"CITTA", 'C', 30, 0},
-                                       {"TELEFONO1", 'C', 15, 0},
-                                       {"TELEFONO2", 'C', 15, 0},
-                                       {"TELEFONO3", 'C', 15, 0},
-                                       {"CASA", 'C', 15, 0},
-                                       {"CELLULARE", 'C', 15, 0},
-                                       {"FAX", 'C', 15, 0},
-                                       {"E_MAIL", 'C', 40, 0},
-                                       {"NOTE", 'M', 10, 0}});
+        dbf::Table::create(schema::kContacts, schema::contactFields());
         dbf::Table t;
-        t.open("RUBRICA", dbf::OpenOptions{false, false});
+        t.open(schema::kContacts, dbf::OpenOptions{false, false});
         std::mt19937 rng(42);
         for (uint32_t i = 0; i < kContacts; ++i) {
             t.append();

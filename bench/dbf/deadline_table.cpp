@@ -1,6 +1,7 @@
 #include "deadline_table.h"
 
 #include "common/dbf/table.h"
+#include "common/schema/tables.h"
 #include "common/util/date.h"
 
 #include <cstdio>
@@ -33,12 +34,7 @@ std::string deadlineTable(uint32_t records) {
             // Damaged or half-written by an interrupted run: generate it again.
         }
     }
-    Table::create(name, {{"CODICE", 'C', 10, 0},
-                         {"DATA", 'D', 8, 0},
-                         {"ORA", 'C', 5, 0},
-                         {"INCOMBENZA", 'M', 10, 0},
-                         {"EVASA", 'L', 1, 0},
-                         {"GENERAZIO", 'C', 10, 0}});
+    Table::create(name, dn::schema::deadlineFields());
     Table t;
     t.open(path, {false, false});
     std::mt19937 rng(42);
@@ -50,9 +46,7 @@ std::string deadlineTable(uint32_t records) {
     char buf[32];
     for (uint32_t i = 0; i < records; ++i) {
         t.append();
-        const int slot = 1 + static_cast<int>(rng() % 10);
-        std::snprintf(buf, sizeof buf, "%10d", slot);
-        t.put(cf, std::string(buf));
+        t.put(cf, dn::schema::slotCode(1 + static_cast<int>(rng() % 10)));
         t.put(df, first.addDays(static_cast<int>(rng() % static_cast<unsigned>(days))));
         if (rng() % 2) {
             std::snprintf(buf, sizeof buf, "%02u:%02u", static_cast<unsigned>(rng() % 24),

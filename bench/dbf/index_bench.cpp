@@ -7,6 +7,7 @@
 #include "common/dbf/index_expr.h"
 #include "common/dbf/index_maintain.h"
 #include "common/dbf/table.h"
+#include "common/schema/tables.h"
 #include "common/util/clock.h"
 
 #include <benchmark/benchmark.h>
@@ -42,12 +43,13 @@ void BM_TableScanOnly(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-// The deadline index: codice + DTOS( data ) + ora, for !DELETED().
+// The deadline index of the application, with its key and condition.
 void BM_BuildDeadlineIndex(benchmark::State& state) {
     Table t;
     t.open(dnbench::deadlineTable(static_cast<uint32_t>(state.range(0))), {true, true});
     IndexDefinition def;
-    def.keyExpression = "codice + DTOS( data ) + ora";
+    def.keyExpression = dn::schema::kDeadlineKey;
+    def.forExpression = dn::schema::kIndexCondition;
     const KeyExpression key =
         readKeyExpression(def.keyExpression, def.forExpression, t.structure());
     def.keyLength = key.length;
@@ -83,8 +85,7 @@ void BM_AnyDueNotDonePerSlot(benchmark::State& state) {
     for (auto _ : state) {
         lit = 0;
         for (int slot = 1; slot <= 10; ++slot) {
-            char prefix[16];
-            std::snprintf(prefix, sizeof prefix, "%10dF", slot);
+            const std::string prefix = dn::schema::slotCode(slot) + "F";
             const SeekResult r = idx.seek(prefix, SeekMode::Prefix, true);
             lit += r.found && r.entry->key.compare(11, 8, today) <= 0;
         }

@@ -2,6 +2,7 @@
 
 #include "common/config/variables.h"
 #include "common/util/number.h"
+#include "common/util/trim.h"
 #include "platform/file.h"
 #include "platform/fileops.h"
 #include "platform/ini_text.h"
@@ -13,11 +14,6 @@
 namespace dn::config {
 
 namespace {
-
-std::string rtrimBlanks(std::string s) {
-    s.erase(s.find_last_not_of(' ') + 1);
-    return s;
-}
 
 // The leading number of text: blanks, a sign, digits with at most one point.
 double leadingNumber(const std::string& text) {
@@ -75,13 +71,13 @@ double leadingNumber(const std::string& text) {
 std::optional<std::string> iniValue(const Value& v) {
     switch (v.kind()) {
     case Value::Kind::Text:
-        return "C" + rtrimBlanks(v.text());
+        return "C" + std::string(trimRight(v.text()));
     case Value::Kind::Number:
         return "N" + numberText(v.number());
     case Value::Kind::Logical:
         return std::string(v.logical() ? "L.T." : "L.F.");
     case Value::Kind::Date:
-        return "D" + rtrimBlanks(v.date().toText());
+        return "D" + std::string(trimRight(v.date().toText()));
     default:
         return std::nullopt;
     }

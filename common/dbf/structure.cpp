@@ -2,6 +2,7 @@
 
 #include "common/dbf/bytes.h"
 #include "common/dbf/error.h"
+#include "common/util/trim.h"
 
 #include <cctype>
 
@@ -114,10 +115,8 @@ Structure Structure::parse(std::string_view header, const std::string& path) {
         uint32_t n = 0;
         while (n < 11 && d[n] != '\0')
             ++n;
-        f.name = upperAscii(std::string_view(d, n));
         // Trailing blanks in a name are a writer's padding, not part of it.
-        while (!f.name.empty() && f.name.back() == ' ')
-            f.name.pop_back();
+        f.name = upperAscii(trimRight(std::string_view(d, n)));
         if (f.name.empty())
             throw CorruptFile(path, "field without a name");
         f.width = static_cast<unsigned char>(d[16]);

@@ -1,7 +1,7 @@
 #include "common/ui/ctl.h"
 
-#include "common/ui/msgtext.h"
 #include "common/util/cp1252.h"
+#include "common/util/trim.h"
 #include "toolkit/browse.h"
 #include "toolkit/get.h"
 

@@ -4,7 +4,7 @@
 #include "common/data/records.h"
 #include "common/data/workspace.h"
 #include "common/disk/checks.h"
-#include "common/ui/msgtext.h"
+#include "common/util/trim.h"
 #include "platform/drive.h"
 
 #include <optional>

@@ -21,12 +21,6 @@ std::string displayText(std::string_view text) {
     return out;
 }
 
-std::string_view trimRight(std::string_view text) {
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 QStringList qtLines(std::string_view text) {
     return qtText(text).split(u'\n');
 }

@@ -21,7 +21,4 @@ QStringList qtLines(std::string_view text);
 // The whole message text for the screen, lines joined by "\n".
 QString qtText(std::string_view text);
 
-// The text without its trailing blanks (fixed-width fields are blank-padded).
-std::string_view trimRight(std::string_view text);
-
 } // namespace dn::ui

@@ -1,6 +1,7 @@
 #include "common/util/validate.h"
 
 #include "common/util/cp1252.h"
+#include "common/util/trim.h"
 
 #include <array>
 #include <string>
@@ -20,12 +21,6 @@ bool isLetter(char c) {
 }
 int code(char c) {
     return static_cast<unsigned char>(c);
-}
-
-std::string_view trimRight(std::string_view s) {
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
 }
 
 std::string_view trim(std::string_view s) {

@@ -6,7 +6,6 @@
 #include "app/aggiorna.h"
 #include "app/settings.h"
 #include "app/startup.h"
-#include "app/tables.h"
 #include "common/config/variables.h"
 #include "common/data/guard.h"
 #include "common/data/indexes.h"
@@ -15,6 +14,7 @@
 #include "common/data/workspace.h"
 #include "common/dbf/index_file.h"
 #include "common/dbf/table.h"
+#include "common/schema/tables.h"
 #include "config/first_start.h"
 #include "platform/mounts.h"
 
@@ -46,11 +46,11 @@ std::vector<uint32_t> addDeadlines(const std::vector<Deadline>& list) {
     std::vector<uint32_t> recnos;
     data::AreaGuard guard;
     EXPECT_TRUE(data::protect([&] {
-        guard.open(app::kDeadlines);
-        data::ORDADD(app::kDeadlines);
+        guard.open(schema::kDeadlines);
+        data::ORDADD(schema::kDeadlines);
         for (const Deadline& d : list) {
             data::DBAPP();
-            data::FIELDPUT("CODICE", app::slotCode(d.slot));
+            data::FIELDPUT("CODICE", schema::slotCode(d.slot));
             data::FIELDPUT("DATA", d.date);
             data::FIELDPUT("ORA", d.time);
             data::FIELDPUT("INCOMBENZA", d.task);
@@ -66,11 +66,21 @@ std::vector<uint32_t> addDeadlines(const std::vector<Deadline>& list) {
 void deleteRecord(uint32_t recno) {
     data::AreaGuard guard;
     EXPECT_TRUE(data::protect([&] {
-        guard.open(app::kDeadlines);
-        data::ORDADD(app::kDeadlines);
+        guard.open(schema::kDeadlines);
+        data::ORDADD(schema::kDeadlines);
         data::DBGOTO(recno);
         data::DBDEL();
     }));
+}
+
+// The fields of a layout as the independent reader lists them, then the record
+// and deleted counts of an empty table.
+std::string readerListing(const std::vector<dbf::FieldDef>& fields) {
+    std::string s;
+    for (const dbf::FieldDef& f : fields)
+        s += f.name + " " + f.type + " " + std::to_string(f.width) + " " +
+             std::to_string(f.decimals) + "\n";
+    return s + "0 0\n";
 }
 
 // Record number -> deleted flag, read straight from the table file.
@@ -99,26 +109,21 @@ TEST_F(StartupTest, FirstStartCreatesEveryFileAndLaterStartsKeepThem) {
     EXPECT_FALSE(config::variables().logical("CFG_SOT", true));
 
     // The independent reader sees the layouts and the lock table's one record.
-    EXPECT_EQ(dbfreadFields(file("SCADENZE.DBF")), "CODICE C 10 0\nDATA D 8 0\nORA C 5 0\n"
-                                                   "INCOMBENZA M 10 0\nEVASA L 1 0\n"
-                                                   "GENERAZIO C 10 0\n0 0\n");
-    EXPECT_EQ(dbfreadFields(file("RUBRICA.DBF")),
-              "NOMINATIVO C 35 0\nINDIRIZZO C 35 0\nCAP C 5 0\nCITTA C 30 0\n"
-              "TELEFONO1 C 15 0\nTELEFONO2 C 15 0\nTELEFONO3 C 15 0\nCASA C 15 0\n"
-              "CELLULARE C 15 0\nFAX C 15 0\nE_MAIL C 40 0\nNOTE M 10 0\n0 0\n");
+    EXPECT_EQ(dbfreadFields(file("SCADENZE.DBF")), readerListing(schema::deadlineFields()));
+    EXPECT_EQ(dbfreadFields(file("RUBRICA.DBF")), readerListing(schema::contactFields()));
     EXPECT_EQ(dbfreadFields(file("NET")), "LOCK C 1 0\n1 0\n");
 
     const auto deadlines = dbf::IndexFile::open(file("SCADENZE.NTX"), false);
     EXPECT_EQ(deadlines.tagName(), "SCADENZE");
-    EXPECT_EQ(deadlines.definition().keyExpression, "codice + DTOS( data ) + ora");
-    EXPECT_EQ(deadlines.definition().forExpression, "!DELETED()");
-    EXPECT_EQ(deadlines.keyLength(), 23);
+    EXPECT_EQ(deadlines.definition().keyExpression, schema::kDeadlineKey);
+    EXPECT_EQ(deadlines.definition().forExpression, schema::kIndexCondition);
+    EXPECT_EQ(deadlines.keyLength(), schema::kDeadlineKeyLength);
     EXPECT_FALSE(deadlines.definition().unique);
     const auto contacts = dbf::IndexFile::open(file("RUBRICA.NTX"), false);
     EXPECT_EQ(contacts.tagName(), "RUBRICA");
-    EXPECT_EQ(contacts.definition().keyExpression, "UPPER( nominativo )");
-    EXPECT_EQ(contacts.definition().forExpression, "!DELETED()");
-    EXPECT_EQ(contacts.keyLength(), 35);
+    EXPECT_EQ(contacts.definition().keyExpression, schema::kContactKey);
+    EXPECT_EQ(contacts.definition().forExpression, schema::kIndexCondition);
+    EXPECT_EQ(contacts.keyLength(), schema::kContactKeyLength);
 
     // A later start changes no file.
     const auto before = snapshot(data());

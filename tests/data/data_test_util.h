@@ -8,8 +8,8 @@
 #include "common/data/tables.h"
 #include "common/data/workspace.h"
 #include "common/dbf/structure.h"
+#include "common/schema/tables.h"
 #include "common/util/messages.h"
-#include "../table_layouts.h"
 
 #include <chrono>
 #include <csignal>
@@ -97,13 +97,12 @@ private:
     }
 };
 
-using testlayouts::contactFields;
-using testlayouts::deadlineFields;
+using dn::schema::contactFields;
+using dn::schema::deadlineFields;
 
-// A slot code: the number right-aligned in 10 characters.
+// A slot code as CODICE holds it.
 inline std::string code(int slot) {
-    std::string s = std::to_string(slot);
-    return std::string(10 - s.size(), ' ') + s;
+    return dn::schema::slotCode(slot);
 }
 
 // Every test runs in a data folder of its own (the current folder while it runs),

@@ -25,7 +25,7 @@ protected:
             DBCOMMIT();
             DBUNLOCK();
         }
-        ORDBUILD("RUBRICA", "", "UPPER( nominativo )");
+        ORDBUILD("RUBRICA", "", dn::schema::kContactKey);
     }
     void TearDown() override {
         platform::setToneSink({});

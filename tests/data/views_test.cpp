@@ -3,6 +3,7 @@
 #include "common/data/records.h"
 #include "common/data/views.h"
 #include "common/util/cp1252.h"
+#include "common/util/trim.h"
 #include "data_test_util.h"
 
 #include "platform/fileops.h"
@@ -33,8 +34,8 @@ protected:
         DBOPEN(false, {}, "SCADENZE");
         for (const Deadline& d : rows)
             add(d);
-        ORDCONDSET("!DELETED()", [] { return !DBDELETED(); });
-        ORDBUILD("SCADENZE", "", "FIELD -> codice + DTOS( FIELD -> data ) + FIELD -> ora", [] {
+        ORDCONDSET(dn::schema::kIndexCondition, [] { return !DBDELETED(); });
+        ORDBUILD("SCADENZE", "", dn::schema::kDeadlineKey, [] {
             return Value(FIELDGET("CODICE").text() + FIELDGET("DATA").date().dtos() +
                          FIELDGET("ORA").text());
         });
@@ -249,11 +250,8 @@ TEST_F(ViewsTest, KeySearchTypesAhead) {
         FIELDPUT("NOMINATIVO", Value(n));
         DBUNLOCK();
     }
-    ORDBUILD("RUBRICA", "", "UPPER( FIELD -> nominativo )");
-    auto name = [] {
-        const std::string n = FIELDGET("NOMINATIVO").text();
-        return n.substr(0, n.find_last_not_of(' ') + 1);
-    };
+    ORDBUILD("RUBRICA", "", dn::schema::kContactKey);
+    auto name = [] { return std::string(dn::trimRight(FIELDGET("NOMINATIVO").text())); };
     SearchListSpy list;
     KEYSEARCH(nullptr, 0);
     DBGOTOP();
@@ -291,7 +289,7 @@ TEST_F(ViewsTest, IsDupLooksInTheFirstOrderAndLeavesEverythingAsItWas) {
         FIELDPUT("NOMINATIVO", Value(n));
         DBUNLOCK();
     }
-    ORDBUILD("RUBRICA", "", "UPPER( nominativo )");
+    ORDBUILD("RUBRICA", "", dn::schema::kContactKey);
     ORDBUILD("CITTA", "", "citta");
     ORDSETFOCUS(1);
     ORDSCOPE(0, Value("V"));

@@ -127,7 +127,7 @@ std::string seedIndex(const TempDir& dir, const std::string& table) {
     Table t;
     t.open(table, {false, true});
     IndexDefinition def;
-    def.keyExpression = "codice + DTOS( data ) + ora";
+    def.keyExpression = dn::schema::kDeadlineKey;
     const KeyExpression key =
         readKeyExpression(def.keyExpression, def.forExpression, t.structure());
     def.keyLength = key.length;

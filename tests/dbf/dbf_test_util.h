@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/dbf/table.h"
-#include "../table_layouts.h"
+#include "common/schema/tables.h"
 
 #include <filesystem>
 #include <fstream>
@@ -34,8 +34,8 @@ private:
     fs::path path_;
 };
 
-using testlayouts::contactFields;
-using testlayouts::deadlineFields;
+using dn::schema::contactFields;
+using dn::schema::deadlineFields;
 
 inline std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -33,7 +33,7 @@ TEST(IndexBuild, ListsEveryLiveRecordInKeyOrderWithItsHeaders) {
     const std::string path = dir / "SCADENZE.NTX";
     IndexFile idx = IndexFile::create(path, "", textDefinition(23), recs.scan(), textKey(23));
     EXPECT_EQ(idx.tagName(), "SCADENZE");
-    EXPECT_EQ(idx.definition().keyExpression, "codice + DTOS( data ) + ora");
+    EXPECT_EQ(idx.definition().keyExpression, dn::schema::kDeadlineKey);
     EXPECT_EQ(idx.definition().forExpression, "!DELETED()");
 
     const auto expected = recs.expected();

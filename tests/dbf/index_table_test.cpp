@@ -13,11 +13,10 @@ using dn::Date;
 
 namespace {
 
-const char* kKey = "codice + DTOS( data ) + ora";
+const char* kKey = dn::schema::kDeadlineKey;
 
 std::string slot(int n) {
-    const std::string s = std::to_string(n);
-    return std::string(10 - s.size(), ' ') + s;
+    return dn::schema::slotCode(n);
 }
 
 void fill(Table& t, int slotNo, Date d, const std::string& time, bool done) {
@@ -41,7 +40,7 @@ TEST(IndexTable, EveryWriteReachesEachIndexByItsOwnCondition) {
              i % 5 == 0);
     }
     // The deadline index, and a view of the deadlines that are not done.
-    const KeyExpression key = readKeyExpression(kKey, "!DELETED()", t.structure());
+    const KeyExpression key = readKeyExpression(kKey, dn::schema::kIndexCondition, t.structure());
     ASSERT_EQ(key.length, 23);
     IndexDefinition def;
     def.keyExpression = kKey;
@@ -127,7 +126,8 @@ TEST(IndexTable, KeyAndConditionTextsAreReadForTheKnownForms) {
     ASSERT_TRUE(t.append());
     t.put("NOMINATIVO", std::string("rossi \xE0 c."));
     t.write();
-    const KeyExpression k = readKeyExpression("UPPER( nominativo )", "!DELETED()", t.structure());
+    const KeyExpression k =
+        readKeyExpression(dn::schema::kContactKey, dn::schema::kIndexCondition, t.structure());
     EXPECT_EQ(k.length, 35);
     std::string out(35, ' ');
     k.eval.key(t.record().data(), 1, out.data());

@@ -52,7 +52,7 @@ inline KeyEvaluator textKey(size_t keyLength) {
 
 inline IndexDefinition textDefinition(uint16_t keyLength, bool unique = false) {
     IndexDefinition d;
-    d.keyExpression = "codice + DTOS( data ) + ora";
+    d.keyExpression = dn::schema::kDeadlineKey;
     d.keyLength = keyLength;
     d.unique = unique;
     return d;

@@ -3,6 +3,7 @@
 #include "dbf_test_util.h"
 
 #include "common/dbf/table.h"
+#include "common/util/trim.h"
 
 #include <array>
 #include <cstdio>
@@ -53,9 +54,7 @@ std::string hex(const std::string& bytes) {
 std::string canonical(const Field& f, const Value& v) {
     switch (f.type) {
     case FieldType::Character: {
-        std::string s = v.text();
-        s.erase(s.find_last_not_of(' ') + 1);
-        return hex(s);
+        return hex(std::string(dn::trimRight(v.text())));
     }
     case FieldType::Date:
         return hex(v.date().isEmpty() ? std::string() : v.date().dtos());

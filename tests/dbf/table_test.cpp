@@ -22,8 +22,7 @@ struct FixedClock {
 void addDeadline(Table& t, int slot, Date d, const std::string& task, bool done) {
     ASSERT_TRUE(t.lockFile());
     ASSERT_TRUE(t.append());
-    std::string code = std::to_string(slot);
-    t.put("CODICE", std::string(10 - code.size(), ' ') + code);
+    t.put("CODICE", dn::schema::slotCode(slot));
     t.put("DATA", d);
     t.put("INCOMBENZA", task);
     t.put("EVASA", done);

@@ -14,6 +14,7 @@
 #include "common/data/records.h"
 #include "common/data/tables.h"
 #include "common/data/workspace.h"
+#include "common/schema/tables.h"
 #include "common/util/clock.h"
 #include "platform/file.h"
 #include "tests/support/gui.h"
@@ -46,8 +47,8 @@ protected:
         dn::test::guiApp();
         home_ = fs::current_path();
         fs::current_path(folder_.path());
-        ASSERT_TRUE(dn::app::ensureTable(dn::app::kDeadlines, dn::app::deadlineFields()));
-        ASSERT_TRUE(dn::app::ensureIndex(dn::app::kDeadlines, dn::app::kDeadlineKey,
+        ASSERT_TRUE(dn::app::ensureTable(dn::schema::kDeadlines, dn::schema::deadlineFields()));
+        ASSERT_TRUE(dn::app::ensureIndex(dn::schema::kDeadlines, dn::schema::kDeadlineKey,
                                          dn::app::deadlineKey()));
         dn::config::variables().clear();
         dn::app::createConfigVariables();
@@ -70,10 +71,10 @@ protected:
     static void addDeadline(int slot, Date due, bool done) {
         using namespace dn::data;
         AreaGuard guard;
-        guard.open("SCADENZE");
-        ORDADD("SCADENZE");
+        guard.open(dn::schema::kDeadlines);
+        ORDADD(dn::schema::kDeadlines);
         DBAPP();
-        FIELDPUT("CODICE", dn::Value(dn::app::slotCode(slot)));
+        FIELDPUT("CODICE", dn::Value(dn::schema::slotCode(slot)));
         FIELDPUT("DATA", dn::Value(due));
         FIELDPUT("ORA", dn::Value(std::string(5, ' ')));
         FIELDPUT("EVASA", dn::Value(done));

@@ -11,6 +11,7 @@
 #include "common/data/tables.h"
 #include "common/data/workspace.h"
 #include "common/util/format.h"
+#include "common/util/trim.h"
 #include "tests/support/gui.h"
 #include "tests/support/messages_fake.h"
 #include "tests/ui/uitest.h"
@@ -78,9 +79,8 @@ private:
     fs::path oldCwd_;
 };
 
-std::string trimmed(std::string s) {
-    s.erase(s.find_last_not_of(' ') + 1);
-    return s;
+std::string trimmed(const std::string& s) {
+    return std::string(dn::trimRight(s));
 }
 
 // The browse inside the lookup list's dialog.

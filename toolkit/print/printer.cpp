@@ -4,6 +4,8 @@
 #include "toolkit/print/preview.h"
 #include "toolkit/print/setup.h"
 
+#include "common/util/trim.h"
+
 #include <QFontMetricsF>
 
 #include <algorithm>
@@ -37,9 +39,7 @@ double TPrinter::faceScale(const std::string& face) const {
     std::string f;
     for (char c : face)
         f += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    while (!f.empty() && f.back() == ' ')
-        f.pop_back();
-    return f == "courier new" ? print::kCourierScale : 1.0;
+    return trimRight(f) == "courier new" ? print::kCourierScale : 1.0;
 }
 
 int TPrinter::nVertRes() const {

@@ -2,6 +2,7 @@
 
 #include "common/util/clock.h"
 #include "common/util/format.h"
+#include "common/util/trim.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -9,12 +10,6 @@
 namespace dn {
 
 namespace {
-
-std::string rtrim(std::string s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.pop_back();
-    return s;
-}
 
 int alignCode(TReport::Align a) {
     switch (a) {
@@ -68,7 +63,7 @@ const TFont* TReport::font(int n) const {
 std::string TReport::cellText(const Value& v) const {
     if (v.isAbsent() || (v.isDate() && v.date().isEmpty()))
         return {};
-    return rtrim(CVALTOCHAR(v));
+    return std::string(trimRight(CVALTOCHAR(v)));
 }
 
 void TReport::measure() {
@@ -95,7 +90,7 @@ void TReport::placeColumns() {
         const int chars = c.width > 0 ? c.width : static_cast<int>(cellText(first).size());
         double w = chars * m_.charWidth;
         for (const auto& t : c.titles)
-            w = std::max(w, printer_->GetTextWidth(rtrim(t), font(titleFont_)));
+            w = std::max(w, printer_->GetTextWidth(std::string(trimRight(t)), font(titleFont_)));
         if (x >= lineEnd)
             w = 0;
         else if (x + w > lineEnd)
@@ -151,7 +146,8 @@ void TReport::startPage() {
             so.width = p.width;
             so.align = p.date ? print::AlignCenter : alignCode(cols_[k].align);
             so.clip = true;
-            printer_->Say(row_, p.x, rtrim(cols_[k].titles[i]), font(titleFont_), so);
+            printer_->Say(row_, p.x, std::string(trimRight(cols_[k].titles[i])), font(titleFont_),
+                          so);
         }
         row_ += m_.lineHeight;
     }

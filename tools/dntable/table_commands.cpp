@@ -4,6 +4,7 @@
 #include "common/dbf/bytes.h"
 #include "common/dbf/table.h"
 #include "common/util/cp1252.h"
+#include "common/util/trim.h"
 
 #include <cstdio>
 #include <ostream>
@@ -86,9 +87,7 @@ std::string csvField(const std::string& utf8) {
 std::string csvText(const Field& f, const dn::Value& v) {
     switch (f.type) {
     case FieldType::Character: {
-        std::string s = v.text();
-        s.erase(s.find_last_not_of(' ') + 1);
-        return s;
+        return std::string(dn::trimRight(v.text()));
     }
     case FieldType::Date:
         return v.date().isEmpty() ? std::string() : v.date().toText();

@@ -8,6 +8,7 @@
 #include "common/data/indexes.h"
 #include "common/data/records.h"
 #include "common/data/workspace.h"
+#include "common/schema/tables.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,17 +21,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::filesystem::current_path(argv[1]);
-    char code[16];
-    std::snprintf(code, sizeof code, "%10d", std::atoi(argv[2]));
+    const std::string code = dn::schema::slotCode(std::atoi(argv[2]));
     const dn::Date due = dn::Date::fromDtos(argv[3]);
     const bool done = std::string(argv[4]) == "1";
     using namespace dn::data;
     AreaGuard guard;
     const bool ok = protect([&] {
-        guard.open("SCADENZE");
-        ORDADD("SCADENZE");
+        guard.open(dn::schema::kDeadlines);
+        ORDADD(dn::schema::kDeadlines);
         DBAPP();
-        FIELDPUT("CODICE", dn::Value(std::string(code)));
+        FIELDPUT("CODICE", dn::Value(code));
         FIELDPUT("DATA", dn::Value(due));
         FIELDPUT("ORA", dn::Value(std::string(5, ' ')));
         FIELDPUT("EVASA", dn::Value(done));
