@@ -1,11 +1,11 @@
 #include "common/data/errors.h"
 
 #include "common/data/library.h"
+#include "common/data/startup_lock.h"
 #include "common/dbf/error.h"
 #include "common/disk/checks.h"
 #include "common/util/cp1252.h"
 #include "common/util/messages.h"
-#include "common/util/startup_lock_hook.h"
 #include "platform/file.h"
 #include "platform/shell.h"
 
@@ -233,16 +233,19 @@ std::optional<std::string> errorMessage(std::exception_ptr error,
     }
 }
 
+void showNotice(const std::string& text) {
+    SUNLOCK();
+    messages().ask(1, text, "Attenzione");
+}
+
 void handleError(std::exception_ptr error, const std::source_location& where) {
     const std::optional<std::string> message = errorMessage(error, where);
     if (message) {
-        if (!message->empty()) {
-            releaseStartupLock();
-            messages().ask(1, *message, "Attenzione");
-        }
+        if (!message->empty())
+            showNotice(*message);
         throw Abort();
     }
-    releaseStartupLock();
+    SUNLOCK();
     const std::string text = formatError(describeError(error, where));
     if (messages().ask(4, text + ";;Inviare rapporto di errore via email?", "Attenzione") == 1) {
         const std::string link = reportLink(platform::programPath(), text);

@@ -69,6 +69,12 @@ std::optional<std::string> errorMessage(std::exception_ptr error,
 // What the error handler knows of an error, for the formatted text.
 ErrorInfo describeError(std::exception_ptr error, const std::source_location& where);
 
+// Shows a notice (kind 1, title "Attenzione") after releasing the start-up lock
+// (SUNLOCK), so that a message left open on screen does not hold up the start-up of
+// other instances. Every message of a disk or file failure goes through it: the
+// error handler's, the disk checks' and the folder helpers'.
+void showNotice(const std::string& text);
+
 // The error handler. Shows the error's message and throws Abort, or for an error
 // that has no message of its own offers the error report and ends the program (if
 // the end-of-program hook returns, Abort is thrown too). Never returns.

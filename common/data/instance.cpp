@@ -3,7 +3,6 @@
 #include "common/data/library.h"
 #include "common/data/startup_lock.h"
 #include "common/data/tables.h"
-#include "common/util/startup_lock_hook.h"
 #include "platform/file.h"
 #include "platform/fileops.h"
 
@@ -107,7 +106,6 @@ void USER() {
         setInstance(name, folder, std::move(marker));
         break;
     }
-    setStartupLockReleaser([] { SUNLOCK(); });
     SUNLOCK(); // nothing is held yet
 }
 

@@ -1,7 +1,7 @@
 #include "common/disk/checks.h"
 
-#include "common/util/messages.h"
-#include "common/util/startup_lock_hook.h"
+#include "common/data/errors.h"
+#include "common/data/startup_lock.h"
 #include "platform/drive.h"
 #include "platform/file.h"
 #include "platform/fileops.h"
@@ -12,15 +12,6 @@
 
 namespace dn::disk {
 
-namespace {
-
-void notice(const std::string& text) {
-    releaseStartupLock();
-    messages().ask(1, text, "Attenzione");
-}
-
-} // namespace
-
 std::string probeName(const std::string& drive) {
     return drive + std::string(8, '\x7f') + "." + std::string(3, '\x7f');
 }
@@ -28,9 +19,10 @@ std::string probeName(const std::string& drive) {
 bool ISREADY(const std::string& drive, bool showMessage) {
     if (platform::DIR(drive + "."))
         return true;
-    releaseStartupLock();
     if (showMessage)
-        messages().ask(1, "Disco non pronto.", "Attenzione");
+        data::showNotice("Disco non pronto.");
+    else
+        data::SUNLOCK(); // released all the same, as before any disk message
     return false;
 }
 
@@ -41,7 +33,7 @@ bool ISFULL(const std::string& drive, uint64_t minFree) {
         return true;
     if (platform::DISKFREESPACE(drive) >= minFree)
         return false;
-    notice("Spazio su disco insufficiente.");
+    data::showNotice("Spazio su disco insufficiente.");
     return true;
 }
 
@@ -50,7 +42,7 @@ bool ISPROTECTED(const std::string& drive) {
         return true;
     const std::string probe = probeName(drive);
     if (!platform::createAndClose(probe)) {
-        notice("Disco protetto da scrittura.");
+        data::showNotice("Disco protetto da scrittura.");
         return true;
     }
     platform::removeFile(probe);
@@ -60,7 +52,7 @@ bool ISPROTECTED(const std::string& drive) {
 bool ISREADONLY(const std::string& file) {
     if (platform::probeWriteAccess(file) != platform::WriteAccess::Denied)
         return false;
-    notice("File non accessibile.");
+    data::showNotice("File non accessibile.");
     return true;
 }
 

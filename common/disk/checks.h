@@ -11,7 +11,8 @@ namespace dn::disk {
 // designations are those of platform/drive.h: callers pass
 // dn::platform::currentDrive() (or driveOf(path)); the empty text means "no drive
 // letter" (a network folder on Windows). Every check that fails releases the
-// start-up lock (dn::releaseStartupLock) before it shows its notice; none throws.
+// start-up lock (data::SUNLOCK) before it shows its notice (data::showNotice);
+// none throws.
 
 // True when drive + "." can be made the current folder; otherwise shows "Disco non
 // pronto." when showMessage is true and gives false.

@@ -1,5 +1,6 @@
 #include "common/ui/startup.h"
 
+#include "common/data/library.h"
 #include "common/ui/painting.h"
 #include "common/ui/popmsg.h"
 #include "toolkit/print/settings.h"
@@ -29,10 +30,17 @@ void installUi(std::function<bool()> isMakerWorkstation) {
         POPMSG(w);
     };
     progress.close = [] { POPMSG(); };
+    // PDFs to send are made in the instance's own folder (ACS_TEMP) once the
+    // program has one, else in the system's temporary folder.
+    print::settings().tempFolder = [] {
+        const std::string own = data::access().temp;
+        return own.empty() ? data::tempFolder() : own;
+    };
 }
 
 void uninstallUi() {
     print::settings().progress = {};
+    print::settings().tempFolder = {};
     uninstallMessages();
 }
 

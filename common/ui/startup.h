@@ -12,7 +12,9 @@ namespace dn::ui {
 //   the windows show their messages and waits through POPMSG's boxes;
 // - GETSYSFONT as the interface font and GETSYSBGCOLOR as the background of
 //   browses and edit fields;
-// - the page-counting wait box (template "PRINTDLG") for printing;
+// - the page-counting wait box (template "PRINTDLG") for printing, and the
+//   instance's folder (ACS_TEMP, else the system's temporary folder) as the
+//   folder where printing makes the PDFs it sends;
 // - isMakerWorkstation (the start-up lock code's ISVELT), consulted by
 //   GETSYSBGCOLOR.
 // REQUIRES: a QApplication exists. Calling it again replaces the check.

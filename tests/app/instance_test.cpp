@@ -9,7 +9,6 @@
 #include "common/data/tables.h"
 #include "common/data/workspace.h"
 #include "common/dbf/table.h"
-#include "common/util/startup_lock_hook.h"
 
 using namespace dn;
 using namespace starttest;
@@ -59,7 +58,6 @@ TEST_F(StartupTest, LockAndUnlockDoNothingBeforeTheInstanceHasAName) {
     EXPECT_TRUE(data::usedAreas().empty());
     EXPECT_TRUE(recordLockFree(file("NET")));
     data::SUNLOCK();
-    releaseStartupLock();
     EXPECT_EQ(data::SELECT(), 3);
     EXPECT_TRUE(data::instance().name.empty());
     EXPECT_TRUE(data::access().temp.empty());

@@ -1,9 +1,10 @@
 #include "common/data/errors.h"
 #include "common/data/records.h"
+#include "common/data/startup_lock.h"
 #include "common/dbf/error.h"
 #include "common/disk/checks.h"
+#include "common/disk/folders.h"
 #include "common/util/cp1252.h"
-#include "common/util/startup_lock_hook.h"
 #include "data_test_util.h"
 #include "platform/file.h"
 #include "platform/mounts.h"
@@ -25,7 +26,6 @@ class ErrorsTest : public DataTest {
 protected:
     void SetUp() override {
         DataTest::SetUp();
-        setStartupLockReleaser([this] { releasedAt.push_back(msgs.events.size()); });
         setEndProgram([this] { ++ended; });
         setOpenReport([this](const std::string& url) {
             links.push_back(url);
@@ -33,7 +33,6 @@ protected:
         });
     }
     void TearDown() override {
-        setStartupLockReleaser({});
         setEndProgram({});
         setOpenReport({});
         DataTest::TearDown();
@@ -49,7 +48,6 @@ protected:
         return [=] { throw FileError(k, path, os, "failed"); };
     }
 
-    std::vector<size_t> releasedAt;
     std::vector<std::string> links;
     int ended = 0;
 };
@@ -79,11 +77,39 @@ TEST_F(ErrorsTest, EveryRowOfTheTableGivesItsMessageWithTheFileUpperCased) {
     EXPECT_EQ(raised.rfind("Error DBCMD/1001  Operazione non valida: SEEK;Function: ", 0), 0u)
         << raised;
     EXPECT_NE(raised.find("  Line: "), std::string::npos);
-    // Every message comes after the start-up lock was released; nothing ended.
+    // None of them ends the program.
     EXPECT_EQ(ended, 0);
     EXPECT_TRUE(links.empty());
-    ASSERT_FALSE(releasedAt.empty());
-    EXPECT_EQ(releasedAt.back(), 0u); // released before the message was shown
+}
+
+TEST_F(ErrorsTest, EveryDiskOrFileNoticeShowsAfterTheStartupLockIsReleased) {
+    ASSERT_TRUE(SCREATE());
+    std::vector<bool> heldWhileShown;
+    msgs.onAsk = [&](const std::string&) { heldWhileShown.push_back(startupLockHeld()); };
+    // Checks that pass keep the lock.
+    SLOCK();
+    const std::string drive = dataDir() + "/";
+    EXPECT_TRUE(disk::ISREADY(drive));
+    EXPECT_FALSE(disk::ISPROTECTED(drive));
+    EXPECT_FALSE(disk::ISREADONLY("NET"));
+    EXPECT_TRUE(startupLockHeld());
+    // A check that fails releases it even when it shows nothing.
+    EXPECT_FALSE(disk::ISREADY(dataDir() + "/missing/", false));
+    EXPECT_FALSE(startupLockHeld());
+    EXPECT_TRUE(msgs.events.empty());
+
+    const auto failWithLockHeld = [&](const std::function<bool()>& fail) {
+        SLOCK();
+        ASSERT_TRUE(startupLockHeld());
+        EXPECT_FALSE(fail());
+        EXPECT_FALSE(startupLockHeld());
+    };
+    failWithLockHeld([&] { return disk::ISREADY(dataDir() + "/missing/"); });
+    failWithLockHeld([&] { return disk::COPYDIR(dataDir() + "/missing", dataDir() + "/copy"); });
+    failWithLockHeld([&] { return disk::DELETEDIR(dataDir() + "/missing"); });
+    failWithLockHeld([] { return protect([] { DBOPEN(false, {}, "nope"); }); });
+    EXPECT_EQ(msgs.asked().size(), 4u);
+    EXPECT_EQ(heldWhileShown, std::vector<bool>(4, false));
 }
 
 TEST_F(ErrorsTest, RealFailuresOfFilesGiveTheirMessages) {

@@ -1,6 +1,5 @@
 #include "toolkit/print/settings.h"
 
-#include "common/data/library.h"
 #include "common/util/messages.h"
 #include "toolkit/text.h"
 
@@ -66,12 +65,8 @@ std::string tempFolder() {
     std::string dir;
     if (settings().tempFolder)
         dir = settings().tempFolder();
-    // The instance's own folder (ACS_TEMP) once the program has one, else the
-    // system's temporary folder.
     if (dir.empty())
-        dir = data::access().temp;
-    if (dir.empty())
-        dir = data::tempFolder();
+        dir = tk::fromQt(QDir::toNativeSeparators(QDir::tempPath()));
     const char last = dir.back();
     if (last != '/' && last != '\\')
         dir += QDir::separator().toLatin1();

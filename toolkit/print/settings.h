@@ -45,8 +45,9 @@ struct Settings {
     // The file to save to, or nothing when the user cancels (default: the system's
     // save dialog, which does not ask about overwriting: the caller does).
     std::function<std::optional<std::string>(const SaveFileRequest&)> askSaveFile;
-    // The folder where a PDF to send is made (default: the instance's folder,
-    // ACS_TEMP, else the system's temporary folder).
+    // The folder where a PDF to send is made (default, and when it gives the empty
+    // text: Qt's temporary folder). The program installs the instance's folder
+    // (ui::installUi).
     std::function<std::string()> tempFolder;
     // The main window's title, which the preview's title begins with (default: the
     // application's display name).

@@ -1,17 +1,18 @@
-#include "platform/folders.h"
+#include "common/disk/folders.h"
 
+#include "common/data/errors.h"
 #include "common/util/messages.h"
-#include "common/util/startup_lock_hook.h"
 #include "platform/fileops.h"
 #include "platform/find.h"
 
-namespace dn::platform {
+namespace dn::disk {
+
+using namespace platform;
 
 namespace {
 
 bool fail(const std::string& text) {
-    releaseStartupLock();
-    messages().ask(1, text, "Attenzione");
+    data::showNotice(text);
     return false;
 }
 
@@ -111,4 +112,4 @@ bool DELETEDIR(const std::string& folder, bool removeItself) {
     return true;
 }
 
-} // namespace dn::platform
+} // namespace dn::disk

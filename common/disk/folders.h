@@ -1,8 +1,11 @@
 #pragma once
 
+// Copying and deleting whole folder trees, with a notice for the first failure.
+// Each notice goes through data::showNotice, which releases the start-up lock first.
+
 #include <string>
 
-namespace dn::platform {
+namespace dn::disk {
 
 // Copies the folder tree source into target (creating target first when create
 // is true): files of every kind, hidden and read-only ones included, keep their
@@ -19,4 +22,4 @@ bool COPYDIR(const std::string& source, const std::string& target, bool create =
 // deleted. Pending window events run after each file.
 bool DELETEDIR(const std::string& folder, bool removeItself = true);
 
-} // namespace dn::platform
+} // namespace dn::disk

@@ -1,12 +1,13 @@
-#include "fs_fixture.h"
-#include "mounts.h"
+#include "../platform/fs_fixture.h"
+#include "../platform/mounts.h"
+#include "common/disk/folders.h"
 #include "platform/fileops.h"
-#include "platform/folders.h"
 
 #include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 
+using namespace dn::disk;
 using namespace dn::platform;
 using fstest::readBytes;
 using fstest::RecordingMessages;
