@@ -71,12 +71,12 @@ int CONTA(const Names& names) {
 void MKSAY(TDialog& panel, const Names& names, int i) {
     const std::string name = names[static_cast<size_t>(i - 1)];
     TSay::Redefine(
-        99 + 2 * i, [name] { return name; }, panel);
+        nameLabelId(i), [name] { return name; }, panel);
 }
 
 void HIDEBTN(TDialog& panel, int n) {
     for (int i = n + 1; i <= kSlots; ++i)
-        if (QWidget* w = panel.ControlWidget(100 + 2 * i))
+        if (QWidget* w = panel.ControlWidget(lampId(i)))
             w->hide();
 }
 
@@ -252,10 +252,10 @@ void DELTRANOTA(TWindow& mainWindow) {
         };
         for (int i = 1; i <= n; ++i) {
             MKSAY(dlg, names, i);
-            TBtnBmp::Redefine(100 + 2 * i, "SPENTO", nullptr, dlg);
+            TBtnBmp::Redefine(lampId(i), "SPENTO", nullptr, dlg);
         }
         for (int i = n + 1; i <= kSlots; ++i)
-            TBtnBmp::Redefine(100 + 2 * i, "", nullptr, dlg);
+            TBtnBmp::Redefine(lampId(i), "", nullptr, dlg);
 
         lampTimer = TTimer::New(
             10000, [&] { LEDS(dlg, lampTimer.get(), n); }, &mainWindow);

@@ -21,11 +21,20 @@ inline constexpr double kRowHeight = 24.35;
 
 using Names = std::array<std::string, kSlots>;
 
+// Control ids of slot i's row in the panel's template "DELTRANOTA": the label with
+// the name and, beside it, the lamp.
+constexpr int nameLabelId(int slot) {
+    return 99 + 2 * slot;
+}
+constexpr int lampId(int slot) {
+    return 100 + 2 * slot;
+}
+
 // The ten names CFG_NM01 ... CFG_NM10 (empty for a variable that holds no text).
 Names readNames();
 // Number of the last slot with a name; 0 when every name is empty.
 int CONTA(const Names& names);
-// Binds slot i's label (id 99 + 2i) to show names[i - 1].
+// Binds slot i's label (nameLabelId(i)) to show names[i - 1].
 void MKSAY(TDialog& panel, const Names& names, int i);
 // Hides the lamps of slots n + 1 to 10.
 void HIDEBTN(TDialog& panel, int n);

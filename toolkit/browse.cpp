@@ -120,7 +120,7 @@ void BrowseView::paintEvent(QPaintEvent*) {
     const QFontMetrics fm(font());
     const int hh = browse->HeaderHeight();
     const int rh = browse->RowHeight();
-    const QColor grid = toQColor(getSysColor(15));
+    const QColor grid = toQColor(getSysColor(kColorButtonFace));
     const size_t ncols =
         std::max({browse->aHeaders.size(), browse->aColSizes.size(),
                   browse->Rows().empty() ? size_t(0) : browse->Rows().front().cells.size()});
@@ -139,20 +139,20 @@ void BrowseView::paintEvent(QPaintEvent*) {
     };
     // Header.
     int x = 0;
-    const QColor face = toQColor(getSysColor(15));
+    const QColor face = toQColor(getSysColor(kColorButtonFace));
     p.fillRect(QRect(0, 0, area.width(), hh), face);
     for (size_t c = static_cast<size_t>(browse->FirstCol()); c < ncols; ++c) {
         const int w = width(c);
         const QRect cell(x, 0, w, hh);
-        p.setPen(toQColor(getSysColor(18)));
+        p.setPen(toQColor(getSysColor(kColorButtonText)));
         const QString h = c < browse->aHeaders.size() ? toQt(browse->aHeaders[c]) : QString();
         p.drawText(cell.adjusted(3, 0, -3, 0), static_cast<int>(align(c)),
                    fm.elidedText(h, Qt::ElideRight, std::max(0, w - 6)));
-        p.setPen(toQColor(getSysColor(16)));
+        p.setPen(toQColor(getSysColor(kColorButtonShadow)));
         p.drawLine(cell.topRight(), cell.bottomRight());
         x += w;
     }
-    p.setPen(toQColor(getSysColor(16)));
+    p.setPen(toQColor(getSysColor(kColorButtonShadow)));
     p.drawLine(0, hh - 1, area.width(), hh - 1);
     // Rows.
     int y = hh;
@@ -193,7 +193,7 @@ void BrowseView::paintEvent(QPaintEvent*) {
     }
     if (hasFocus() && !browse->Rows().empty()) {
         const QRect cur(0, hh + (browse->nRowPos - 1) * rh, area.width(), rh);
-        p.setPen(QPen(toQColor(getSysColor(8)), 1, Qt::DotLine));
+        p.setPen(QPen(toQColor(getSysColor(kColorWindowText)), 1, Qt::DotLine));
         p.drawRect(cur.adjusted(0, 0, -1, -1));
     }
 }
@@ -297,10 +297,10 @@ TWBrowse::Row TWBrowse::readRow() const {
     r.pos = src_->position();
     if (bLine)
         r.cells = bLine();
-    r.text = nClrText ? nClrText() : tk::getSysColor(8);
+    r.text = nClrText ? nClrText() : tk::getSysColor(tk::kColorWindowText);
     r.pane = nClrPane ? nClrPane() : tk::fieldBackground();
-    r.focusText = nClrForeFocus ? nClrForeFocus() : tk::getSysColor(14);
-    r.focusPane = nClrBackFocus ? nClrBackFocus() : tk::getSysColor(13);
+    r.focusText = nClrForeFocus ? nClrForeFocus() : tk::getSysColor(tk::kColorHighlightText);
+    r.focusPane = nClrBackFocus ? nClrBackFocus() : tk::getSysColor(tk::kColorHighlight);
     return r;
 }
 

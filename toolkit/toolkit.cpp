@@ -70,8 +70,8 @@ Settings& settings() {
 
 Color fieldBackground() {
     if (settings().backgroundColor)
-        return settings().backgroundColor(5);
-    return getSysColor(5);
+        return settings().backgroundColor(kColorWindow);
+    return getSysColor(kColorWindow);
 }
 
 Color getSysColor(int index) {
@@ -79,35 +79,35 @@ Color getSysColor(int index) {
     QPalette::ColorRole role = QPalette::Window;
     QPalette::ColorGroup group = QPalette::Active;
     switch (index) {
-    case 5:
+    case kColorWindow:
         role = QPalette::Base;
         break;
-    case 6:
+    case kColorWindowFrame:
         role = QPalette::Shadow;
         break;
-    case 8:
+    case kColorWindowText:
         role = QPalette::Text;
         break;
-    case 12:
+    case kColorAppWorkspace:
         role = QPalette::Dark;
         break;
-    case 13:
+    case kColorHighlight:
         role = QPalette::Highlight;
         break;
-    case 14:
+    case kColorHighlightText:
         role = QPalette::HighlightedText;
         break;
-    case 15:
+    case kColorButtonFace:
         role = QPalette::Button;
         break;
-    case 16:
+    case kColorButtonShadow:
         role = QPalette::Mid;
         break;
-    case 17:
+    case kColorGrayText:
         role = QPalette::Text;
         group = QPalette::Disabled;
         break;
-    case 18:
+    case kColorButtonText:
         role = QPalette::ButtonText;
         break;
     default:

@@ -32,9 +32,20 @@ Settings& settings();
 // system window colour when none is installed).
 Color fieldBackground();
 
-// System colours by index: 5 window, 6 window frame, 8 window text, 12 application
-// workspace, 13 highlight, 14 highlight text, 15 button face, 16 button shadow,
-// 17 grey text, 18 button text; from the application palette.
+// System colour indices, numbered as Windows numbers them.
+inline constexpr int kColorWindow = 5;
+inline constexpr int kColorWindowFrame = 6;
+inline constexpr int kColorWindowText = 8;
+inline constexpr int kColorAppWorkspace = 12;
+inline constexpr int kColorHighlight = 13;
+inline constexpr int kColorHighlightText = 14;
+inline constexpr int kColorButtonFace = 15;
+inline constexpr int kColorButtonShadow = 16;
+inline constexpr int kColorGrayText = 17;
+inline constexpr int kColorButtonText = 18;
+
+// The system colour of an index above, from the application palette (an unknown
+// index gives the window background of the palette).
 Color getSysColor(int index);
 // Height of a window caption in pixels (system metric 4).
 int captionHeight();

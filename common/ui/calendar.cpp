@@ -75,7 +75,7 @@ private:
         TDialog& dlg = *dlg_;
         TSay::Options head;
         head.clrText = kWhite;
-        head.clrPane = tk::getSysColor(13);
+        head.clrPane = tk::getSysColor(tk::kColorHighlight);
         for (int id = 201; id <= 207; ++id)
             TSay::Redefine(id, {}, dlg, head);
         for (int k = 0; k < kCells; ++k) {
@@ -107,8 +107,8 @@ private:
         const Date first = Date::fromYmd(year_, month_, 1);
         const int days = MDAYS(first);
         const Date today = clock::today();
-        const tk::Color face = tk::getSysColor(15);
-        const tk::Color ink = tk::getSysColor(18);
+        const tk::Color face = tk::getSysColor(tk::kColorButtonFace);
+        const tk::Color ink = tk::getSysColor(tk::kColorButtonText);
         int n = 2 - first.dow();
         for (int k = 0; k < kCells; ++k, ++n) {
             TSay* cell = cells_[static_cast<size_t>(k)];

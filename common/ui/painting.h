@@ -3,6 +3,7 @@
 // Colours, fonts and painting helpers for dialogs and windows.
 
 #include "toolkit/text.h"
+#include "toolkit/toolkit.h"
 
 #include <QBrush>
 #include <QRect>
@@ -24,7 +25,7 @@ namespace dn::ui {
 // The background of browses and edit fields for a system colour index: the
 // system's colour, or white on the maker's own workstations (see
 // setMakerWorkstationCheck).
-tk::Color GETSYSBGCOLOR(int index = 5);
+tk::Color GETSYSBGCOLOR(int index = tk::kColorWindow);
 // Tells GETSYSBGCOLOR how to recognise the maker's workstation (the marker file
 // of the start-up lock code); without a check no workstation is the maker's.
 void setMakerWorkstationCheck(std::function<bool()> check);

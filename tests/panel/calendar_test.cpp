@@ -88,7 +88,7 @@ TEST_F(CalendarTest, ColoursOfHolidaysTodayAndTheStartDate) {
         EXPECT_EQ(cell(d, 7)->nClrText(), ui::kCalHolidayText);  // a Sunday
         EXPECT_EQ(cell(d, 8)->nClrText(), ui::kCalHolidayText);  // 8 December
         EXPECT_NE(cell(d, 13)->nClrText(), ui::kCalHolidayText); // a Saturday
-        EXPECT_EQ(cell(d, 13)->nClrPane(), dn::tk::getSysColor(15));
+        EXPECT_EQ(cell(d, 13)->nClrPane(), dn::tk::getSysColor(dn::tk::kColorButtonFace));
         // The year list runs from 1980 to 2079; another year keeps the start date.
         ASSERT_EQ(list(d, 102)->aItems().size(), 100u);
         EXPECT_EQ(list(d, 102)->aItems().front(), "1980");

@@ -38,9 +38,9 @@ TEST_F(PanelFixture, NamesInSlotsOneAndThreeGiveThreeRows) {
         EXPECT_EQ(d.aControls[2]->GetText(), "");
         EXPECT_EQ(d.aControls[4]->GetText(), "Carlo");
         for (int i = 1; i <= 3; ++i)
-            EXPECT_TRUE(d.ControlWidget(100 + 2 * i)->isVisible()) << i;
+            EXPECT_TRUE(d.ControlWidget(dn::app::lampId(i))->isVisible()) << i;
         for (int i = 4; i <= 10; ++i)
-            EXPECT_FALSE(d.ControlWidget(100 + 2 * i)->isVisible()) << i;
+            EXPECT_FALSE(d.ControlWidget(dn::app::lampId(i))->isVisible()) << i;
         const int c = dn::app::captionAllowance();
         EXPECT_EQ(dn::app::panelOuterHeight(d), static_cast<int>(24.35 * 3 + c + 33));
         // The row lines of the three slots and the one under the clock line.

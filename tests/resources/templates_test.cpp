@@ -1,3 +1,4 @@
+#include "app/panel.h"
 #include "resource_files.h"
 
 #include <QFont>
@@ -337,9 +338,9 @@ TEST(DialogTemplates, PanelRowsAreBoundLabelThenLamp) {
         const Control* label = bound[2 * i - 2]; // position 2i-1, counted from 1
         const Control* lamp = bound[2 * i - 1];
         EXPECT_EQ(label->kind, "label") << "slot " << i;
-        EXPECT_EQ(label->id, 99 + 2 * i) << "slot " << i;
+        EXPECT_EQ(label->id, dn::app::nameLabelId(i)) << "slot " << i;
         EXPECT_EQ(lamp->kind, "bitmapbutton") << "slot " << i;
-        EXPECT_EQ(lamp->id, 100 + 2 * i) << "slot " << i;
+        EXPECT_EQ(lamp->id, dn::app::lampId(i)) << "slot " << i;
         EXPECT_LE(std::abs(label->y - lamp->y), 1) << "slot " << i << ": lamp off its row";
     }
 }

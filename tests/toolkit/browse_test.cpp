@@ -163,13 +163,16 @@ TEST_F(BrowseTest, RowColoursAreEvaluatedOnTheirOwnRows) {
                                    {.headers = {"DATA", "E"}, .colSizes = {120, 16}});
     const tk::Color red = tk::rgb(255, 0, 0), black = tk::rgb(0, 0, 0);
     brw->nClrText = [&] { return src->position() % 3 == 0 ? red : black; };
-    brw->nClrBackFocus = [&] { return src->position() % 3 == 0 ? red : tk::getSysColor(13); };
+    brw->nClrBackFocus = [&] {
+        return src->position() % 3 == 0 ? red : tk::getSysColor(tk::kColorHighlight);
+    };
     brw->SetSource(src);
     const auto& shown = brw->Rows();
     ASSERT_EQ(shown.size(), 10u);
     for (const auto& r : shown) {
         EXPECT_EQ(r.text, r.pos % 3 == 0 ? red : black) << r.pos;
-        EXPECT_EQ(r.focusPane, r.pos % 3 == 0 ? red : tk::getSysColor(13)) << r.pos;
+        EXPECT_EQ(r.focusPane, r.pos % 3 == 0 ? red : tk::getSysColor(tk::kColorHighlight))
+            << r.pos;
     }
     EXPECT_EQ(src->position(), 1); // the source is back on the current row
 }

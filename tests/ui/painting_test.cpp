@@ -100,9 +100,9 @@ TEST(FillRect, ColoursBrushesAlphaAndNothing) {
 TEST(SystemLook, BackgroundColourAndFont) {
     guiApp();
     setMakerWorkstationCheck({});
-    EXPECT_EQ(GETSYSBGCOLOR(15), tk::getSysColor(15));
+    EXPECT_EQ(GETSYSBGCOLOR(tk::kColorButtonFace), tk::getSysColor(tk::kColorButtonFace));
     setMakerWorkstationCheck([] { return true; });
-    EXPECT_EQ(GETSYSBGCOLOR(15), tk::rgb(255, 255, 255));
+    EXPECT_EQ(GETSYSBGCOLOR(tk::kColorButtonFace), tk::rgb(255, 255, 255));
     setMakerWorkstationCheck({});
     EXPECT_EQ(GETSYSFONT(), "Segoe UI");
     // Installed at start-up, the rule reaches the toolkit's lists and fields.
