@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/panel.h"
+#include "app/product.h"
 #include "toolkit/controls.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/window.h"
@@ -17,9 +18,9 @@ int runMainWindow() {
     const int top = 1000 * fm.height();
     const int left = 1000 * fm.averageCharWidth();
     QApplication::setWindowIcon(TIcon::Load("ICONA"));
-    auto main = TWindow::New(top, left, top, left, "Deltranota");
+    auto main = TWindow::New(top, left, top, left, kProductName);
     main->SetIcon("ICONA");
-    main->SetColor(tk::getSysColor(8), tk::getSysColor(12));
+    main->SetColor(tk::getSysColor(tk::kColorWindowText), tk::getSysColor(tk::kColorAppWorkspace));
     if (QWidget* w = main->hWnd())
         w->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);

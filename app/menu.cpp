@@ -2,6 +2,7 @@
 
 #include "app/panel.h"
 #include "app/procedures.h"
+#include "app/product.h"
 #include "app/settings_dialogs.h"
 #include "common/ui/calendar.h"
 #include "common/ui/prompts.h"
@@ -52,7 +53,7 @@ void CREAMENU(TDialog& panel, int row, int col, int clickRow, int& n) {
     menu.Add(item("Salvataggio dati...", [] { SALVA({"DELTRA.CFG"}); }));
     menu.Add(item("Ripristino dati...", [] { RICARICA(); }));
     menu.AddSeparator();
-    menu.Add(item("Informazioni...", [] { ui::INFOS("Deltranota", "1.38", "2024"); }));
+    menu.Add(item("Informazioni...", [] { ui::INFOS(kProductName, kVersion, kYear); }));
     menu.Activate(row, col, &panel);
 }
 

@@ -191,7 +191,8 @@ void TGet::edited() {
 }
 
 void TGet::onFocusIn() {
-    // Typing into a number replaces it, as in the original system.
+    // A number field selects its whole text on entry, so typing replaces the number
+    // rather than inserting into it.
     if (pic_.type() == tk::FieldType::Number) {
         QPointer<QLineEdit> e = Edit();
         QTimer::singleShot(0, e, [e] {

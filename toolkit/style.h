@@ -4,9 +4,9 @@
 
 namespace dn::tk {
 
-// The desktop style with the control proportions of the original system where the
-// templates depend on them: drop-down lists keep a narrow arrow, so that the text
-// of a list only 25 units wide (a year) shows whole.
+// The desktop style with the control proportions the templates were laid out for:
+// drop-down lists keep a narrow arrow (a quarter of the list's width, 11 to 16 px),
+// so that the text of a list only 25 units wide (a year) shows whole.
 class ClassicStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;

@@ -13,7 +13,7 @@ namespace dn::tk {
 QString mapFace(const QString& face);
 
 // Pixels of a size in points on the 96-dpi screen the templates were drawn for,
-// rounded as the original system did (8 pt is 11 px, 9 pt 12 px, 11 pt 15 px).
+// rounded to the nearest pixel (8 pt is 11 px, 9 pt 12 px, 11 pt 15 px).
 int pointsToPixels(double points);
 
 // A screen font by the program's face name, sized in points.
@@ -30,7 +30,8 @@ public:
     DialogUnits(int baseX, int baseY) : baseX_(baseX), baseY_(baseY) {}
     // The base units of a template font: 6 x 13 for 8-point "MS Sans Serif";
     // for any other face and size the average width of the letters A-Z a-z and
-    // the cell height of the mapped font, as the original system measured them.
+    // the cell height of the mapped font, which is how Windows defines the dialog
+    // base units of a font.
     static DialogUnits forFont(const QString& face, double points, bool bold = false);
 
     int baseX() const { return baseX_; }

@@ -42,8 +42,9 @@ private:
     bool page_;
 };
 
-// A static label: shows its text as the original system did (top-aligned unless
-// vcentred, "&" marks no shortcut), lets clicks through to the dialog.
+// A static label: its text top-aligned unless vcentred, a single "&" left out and
+// "&&" shown as "&" (no shortcut is marked or bound); clicks pass through to the
+// dialog.
 class LabelWidget : public QLabel {
 public:
     explicit LabelWidget(QWidget* parent) : QLabel(parent) {}

@@ -5,6 +5,11 @@
 #include "toolkit/controls.h"
 #include "toolkit/dialog.h"
 #include "toolkit/get.h"
+#include "toolkit/text.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSysInfo>
 
 namespace dn::ui {
 
@@ -73,8 +78,17 @@ bool MSGGET(std::string_view title, std::string_view prompt, double& value, std:
     return true;
 }
 
+std::array<std::string, 3> aboutLines() {
+    const auto native = [](const QString& path) {
+        return tk::fromQt(QDir::toNativeSeparators(path));
+    };
+    return {"Cartella dati: " + native(QDir::currentPath()),
+            "Programma: " + native(QCoreApplication::applicationFilePath()),
+            "Qt " + std::string(qVersion()) + " su " + tk::fromQt(QSysInfo::prettyProductName())};
+}
+
 void INFOS(std::string_view product, std::string_view version, std::string_view year,
-           std::string_view address, std::string_view phone, std::string_view mail) {
+           std::string_view line1, std::string_view line2, std::string_view line3) {
     TDialog dlg("INFOS");
     TImage::Redefine(101, "VELT", dlg);
     const auto line = [&dlg](int id, std::string text) {
@@ -82,15 +96,16 @@ void INFOS(std::string_view product, std::string_view version, std::string_view 
         TSay::Redefine(
             id, [shown] { return shown; }, dlg);
     };
-    const auto orMaker = [](std::string_view given, const char* maker) {
-        return messageText(given).empty() ? std::string(maker) : std::string(given);
+    const std::array<std::string, 3> own = aboutLines();
+    const auto orOwn = [](std::string_view given, const std::string& fallback) {
+        return messageText(given).empty() ? fallback : std::string(given);
     };
     line(102, std::string(product));
     line(103, "Versione: " + std::string(version));
-    line(104, "\xA9 " + std::string(year) + " " + MakerInfo::name);
-    line(106, orMaker(address, MakerInfo::address));
-    line(107, orMaker(phone, MakerInfo::phone));
-    line(108, orMaker(mail, MakerInfo::mail));
+    line(104, "\xA9 " + std::string(year) + " " + std::string(product));
+    line(106, orOwn(line1, own[0]));
+    line(107, orOwn(line2, own[1]));
+    line(108, orOwn(line3, own[2]));
     TButton::Redefine(
         201, [&dlg] { dlg.End(1); }, dlg);
     TDialog::ActivateOptions ao;

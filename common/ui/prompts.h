@@ -5,6 +5,7 @@
 #include "common/util/date.h"
 #include "common/util/value.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -23,18 +24,17 @@ bool MSGGET(std::string_view title, std::string_view prompt, Date& value,
 bool MSGGET(std::string_view title, std::string_view prompt, double& value,
             std::string_view mask = {});
 
-// The maker's own lines of the about box.
-struct MakerInfo {
-    static constexpr const char* name = "Velt Informatica s.n.c.";
-    static constexpr const char* address = "Via dei Tigli 12 - 35010 Vigonza (PD)";
-    static constexpr const char* phone = "Tel. 049 880 1138";
-    static constexpr const char* mail = "E-mail: assistenza@veltinformatica.it";
-};
+// The three lines the about box shows below its separator when the caller gives
+// none: what someone helping the user needs to know about this copy of the program.
+//   "Cartella dati: " + the data folder in use (the working directory),
+//   "Programma: " + the program file,
+//   "Qt " + the Qt version in use + " su " + the operating system's name.
+std::array<std::string, 3> aboutLines();
 
-// Shows the about box (dialog "INFOS", modal, centred): the maker's logo, the
-// product name, "Versione: " + version, the year and the maker's name, and the
-// address, telephone and e-mail lines (each empty one replaced by the maker's).
+// Shows the about box (dialog "INFOS", modal, centred): the logo "VELT", the
+// product name, "Versione: " + version, "(c) " + year + " " + product, and below
+// the separator line1 to line3, each empty one replaced by its line of aboutLines().
 void INFOS(std::string_view product, std::string_view version, std::string_view year,
-           std::string_view address = {}, std::string_view phone = {}, std::string_view mail = {});
+           std::string_view line1 = {}, std::string_view line2 = {}, std::string_view line3 = {});
 
 } // namespace dn::ui

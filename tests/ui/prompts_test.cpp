@@ -5,6 +5,10 @@
 #include "tests/support/gui.h"
 #include "tests/support/messages_fake.h"
 
+#include <QtGlobal>
+
+#include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace dn::test {
@@ -74,7 +78,7 @@ TEST(MsgGet, ABadDateIsRefusedOnConfirm) {
     EXPECT_EQ(msgs.asked[0].text, "Data non valida.");
 }
 
-TEST(AboutBox, ShowsTheProductAndFillsMissingContactLinesWithTheMaker) {
+TEST(AboutBox, NamesTheProductAsItsMakerAndDescribesThisCopyOfTheProgram) {
     guiApp();
     DialogDriver drive;
     std::vector<std::string> shown;
@@ -84,21 +88,35 @@ TEST(AboutBox, ShowsTheProductAndFillsMissingContactLinesWithTheMaker) {
             shown.push_back(text(d, id));
         press(d, 201);
     };
+    // The lines below the separator tell where the data and the program are and
+    // what the program runs on.
+    const std::array<std::string, 3> own = aboutLines();
+    EXPECT_EQ(own[0], "Cartella dati: " + std::filesystem::current_path().string());
+    EXPECT_EQ(own[1], "Programma: " + std::filesystem::read_symlink("/proc/self/exe").string());
+    EXPECT_EQ(own[2].rfind(std::string("Qt ") + qVersion() + " su ", 0), 0u) << own[2];
+    EXPECT_GT(own[2].size(), std::string("Qt ").size() + std::strlen(qVersion()) + 4);
+
     drive.on("INFOS", grab);
     INFOS("Deltranota", "1.38", "2024");
     ASSERT_EQ(shown.size(), 6u);
     EXPECT_EQ(shown[0], "Deltranota");
     EXPECT_EQ(shown[1], "Versione: 1.38");
-    EXPECT_EQ(shown[2], std::string("\xA9 2024 ") + MakerInfo::name);
-    EXPECT_EQ(shown[3], MakerInfo::address);
-    EXPECT_EQ(shown[4], MakerInfo::phone);
-    EXPECT_EQ(shown[5], MakerInfo::mail);
+    EXPECT_EQ(shown[2], "\xA9 2024 Deltranota");
+    EXPECT_EQ(shown[3], own[0]);
+    EXPECT_EQ(shown[4], own[1]);
+    EXPECT_EQ(shown[5], own[2]);
 
+    // Lines the caller gives take the place of their own ones; the data folder line
+    // follows the working directory.
+    const std::filesystem::path home = std::filesystem::current_path();
+    std::filesystem::current_path(std::filesystem::temp_directory_path());
+    const std::string there = std::filesystem::current_path().string();
     drive.on("INFOS", grab);
-    INFOS("Deltranota", "1.38", "2024", "Via Nuova 1 - Citt\xE0", "", "E-mail: a@b.it");
-    EXPECT_EQ(shown[3], "Via Nuova 1 - Citt\xE0");
-    EXPECT_EQ(shown[4], MakerInfo::phone);
-    EXPECT_EQ(shown[5], "E-mail: a@b.it");
+    INFOS("Deltranota", "1.38", "2024", "", "Assistenza: ufficio interno", "");
+    std::filesystem::current_path(home);
+    EXPECT_EQ(shown[3], "Cartella dati: " + there);
+    EXPECT_EQ(shown[4], "Assistenza: ufficio interno");
+    EXPECT_EQ(shown[5], own[2]);
 }
 
 } // namespace
