@@ -34,7 +34,7 @@ const std::vector<uint8_t>& baseImage() {
         IndexBuilder b(def);
         for (int i = 1; i <= 3000; ++i)
             b.add(key(i).data(), static_cast<uint32_t>(i));
-        return b.image("SCADENZE");
+        return b.image(dn::schema::kDeadlines);
     }();
     return image;
 }
