@@ -13,29 +13,6 @@ namespace {
 
 bool g_deletedHidden = true;
 
-// Days between the day numbers of Date and the Julian day numbers that index keys
-// of dates hold.
-int32_t julianOffset() {
-    static const int32_t off = 2451545 - Date::fromYmd(2000, 1, 1).serial();
-    return off;
-}
-
-std::string normalised(std::string_view expr) {
-    std::string s;
-    for (char c : expr)
-        if (c != ' ')
-            s.push_back(c);
-    return upper1252(s);
-}
-
-// Whether a condition text keeps deleted records out: "!DELETED()" on its own or
-// as the first operand of .AND.
-bool excludesDeleted(std::string_view condText) {
-    const std::string n = normalised(condText);
-    return n == "!DELETED()" || n.rfind("!DELETED().AND.", 0) == 0 || n == ".NOT.DELETED()" ||
-           n.rfind(".NOT.DELETED().AND.", 0) == 0;
-}
-
 bool deletedRecord(const char* record) {
     return record[0] == '*';
 }
@@ -47,29 +24,6 @@ bool deletedHidden() {
 }
 void setDeletedHidden(bool hidden) {
     g_deletedHidden = hidden;
-}
-
-std::string keyBytes(const Value& v, dbf::KeyType type, uint16_t keyLength) {
-    if (type == dbf::KeyType::Numeric) {
-        if (v.isNumber())
-            return dbf::cdx::encodeNumericKey(v.number());
-        if (v.isDate())
-            return dbf::cdx::encodeNumericKey(
-                v.date().isEmpty() ? 0.0 : static_cast<double>(v.date().serial() + julianOffset()));
-        throw ExpressionError("a numeric key needs a number or a date");
-    }
-    std::string s;
-    if (v.isText())
-        s = v.text();
-    else if (v.isLogical())
-        s = v.logical() ? "T" : "F";
-    else if (v.isDate())
-        s = v.date().dtos();
-    else
-        throw ExpressionError("a text key needs a text, a logical or a date");
-    if (s.size() > keyLength)
-        s.resize(keyLength);
-    return s;
 }
 
 std::string Order::keyOf(std::string_view record, uint32_t recno) const {
@@ -189,23 +143,19 @@ std::vector<std::string> WorkArea::orderFiles() const {
     return out;
 }
 
-dbf::KeyEvaluator WorkArea::evaluator(const Expression& keyExpr, const KeyBlock& key,
-                                      dbf::KeyType type, uint16_t len, const Expression& condExpr,
+dbf::KeyEvaluator WorkArea::evaluator(const dbf::Expression& keyExpr, const KeyBlock& key,
+                                      dbf::KeyShape shape, const dbf::Expression& condExpr,
                                       const CondBlock& cond) {
     const uint32_t rl = table_.structure().recordLength();
     dbf::KeyEvaluator ev;
     if (key) {
-        ev.key = [this, key, type, len, rl](const char* rec, uint32_t recno, char* out) {
+        ev.key = [this, key, shape, rl](const char* rec, uint32_t recno, char* out) {
             Evaluating e(*this, std::string_view(rec, rl), recno);
-            const std::string b = keyBytes(key(), type, len);
-            std::memcpy(out, b.data(), std::min<size_t>(b.size(), len));
+            const std::string b = dbf::keyBytes(key(), shape.type, shape.length);
+            std::memcpy(out, b.data(), std::min<size_t>(b.size(), shape.length));
         };
     } else {
-        ev.key = [keyExpr, type, len, rl](const char* rec, uint32_t recno, char* out) {
-            const std::string b =
-                keyBytes(keyExpr.eval(std::string_view(rec, rl), recno), type, len);
-            std::memcpy(out, b.data(), std::min<size_t>(b.size(), len));
-        };
+        ev.key = dbf::keyWriter(keyExpr, shape, table_);
     }
     if (cond) {
         ev.condition = [this, cond, rl](const char* rec, uint32_t recno) {
@@ -215,12 +165,7 @@ dbf::KeyEvaluator WorkArea::evaluator(const Expression& keyExpr, const KeyBlock&
             return cond();
         };
     } else if (condExpr.valid()) {
-        ev.condition = [condExpr, rl](const char* rec, uint32_t recno) {
-            const Value v = condExpr.eval(std::string_view(rec, rl), recno);
-            if (!v.isLogical())
-                throw ExpressionError("condition \"" + condExpr.text() + "\" is not logical");
-            return v.logical();
-        };
+        ev.condition = dbf::conditionTest(condExpr, table_);
     }
     return ev;
 }
@@ -235,12 +180,12 @@ int WorkArea::addOrder(const std::string& path, const CondBlock& cond) {
     auto o = std::make_unique<Order>();
     o->file = dbf::IndexFile::open(path, !table_.readOnly());
     const dbf::IndexDefinition& def = o->file.definition();
-    const Expression keyExpr = Expression::compile(def.keyExpression, table_);
-    Expression condExpr;
+    const auto keyExpr = dbf::Expression::compile(def.keyExpression, table_);
+    dbf::Expression condExpr;
     if (!cond && !def.forExpression.empty())
-        condExpr = Expression::compile(def.forExpression, table_);
-    o->eval = evaluator(keyExpr, {}, def.keyType, def.keyLength, condExpr, cond);
-    o->hidesDeleted = cond ? true : excludesDeleted(def.forExpression);
+        condExpr = dbf::Expression::compile(def.forExpression, table_);
+    o->eval = evaluator(keyExpr, {}, {def.keyType, def.keyLength}, condExpr, cond);
+    o->hidesDeleted = cond ? true : dbf::excludesDeleted(def.forExpression);
     o->fullPath = platform::FULLNAME(path);
     attach(std::move(o));
     const int n = orderCount();
@@ -260,43 +205,33 @@ int WorkArea::createOrder(const std::string& path, const std::string& tag,
     table_.write();
     const std::string blank = table_.structure().blankRecord();
     const uint32_t ghost = lastRec() + 1;
-    Expression keyExpr;
+    dbf::Expression keyExpr;
     Value probe;
     if (key) {
         Evaluating e(*this, blank, ghost);
         probe = key();
     } else {
-        keyExpr = Expression::compile(keyText, table_);
+        keyExpr = dbf::Expression::compile(keyText, table_);
         probe = keyExpr.eval(blank, ghost);
     }
+    const dbf::KeyShape shape = dbf::keyShapeOf(probe, keyText);
     dbf::IndexDefinition def;
     def.keyExpression = keyText;
     def.unique = unique;
-    if (probe.isNumber() || probe.isDate()) {
-        def.keyType = dbf::KeyType::Numeric;
-        def.keyLength = 8;
-    } else if (probe.isText() || probe.isLogical()) {
-        const size_t n = probe.isText() ? probe.text().size() : 1;
-        if (n == 0 || n > dbf::cdx::kMaxKeyLength)
-            throw ExpressionError("key \"" + keyText + "\" is " + std::to_string(n) +
-                                  " characters long (1 to 240 allowed)");
-        def.keyType = dbf::KeyType::Character;
-        def.keyLength = static_cast<uint16_t>(n);
-    } else {
-        throw ExpressionError("key \"" + keyText + "\" has no usable value");
-    }
-    Expression condExpr;
+    def.keyType = shape.type;
+    def.keyLength = shape.length;
+    dbf::Expression condExpr;
     if (!cond && !condText.empty())
-        condExpr = Expression::compile(condText, table_);
+        condExpr = dbf::Expression::compile(condText, table_);
     // Deleted records never enter; the stored condition says so.
     if (condText.empty())
         def.forExpression = "!DELETED()";
-    else if (excludesDeleted(condText))
+    else if (dbf::excludesDeleted(condText))
         def.forExpression = condText;
     else
         def.forExpression = "!DELETED() .AND. (" + condText + ")";
     auto o = std::make_unique<Order>();
-    o->eval = evaluator(keyExpr, key, def.keyType, def.keyLength, condExpr, cond);
+    o->eval = evaluator(keyExpr, key, shape, condExpr, cond);
     if (!cond) {
         auto inner = o->eval.condition;
         o->eval.condition = [inner](const char* rec, uint32_t recno) {
@@ -375,7 +310,7 @@ void WorkArea::setScopeValue(int which, const std::optional<Value>& value) {
         return;
     std::optional<std::string> bytes;
     if (value)
-        bytes = keyBytes(*value, o->file.definition().keyType, o->file.keyLength());
+        bytes = dbf::keyBytes(*value, o->file.definition().keyType, o->file.keyLength());
     (which == 0 ? o->scope.top : o->scope.bottom) = bytes;
 }
 
@@ -566,7 +501,7 @@ bool WorkArea::seek(const Value& value, bool soft) {
                               std::to_string(number_));
     const dbf::IndexDefinition& def = o->file.definition();
     const bool text = def.keyType == dbf::KeyType::Character && value.isText();
-    std::string bytes = text ? value.text() : keyBytes(value, def.keyType, def.keyLength);
+    std::string bytes = text ? value.text() : dbf::keyBytes(value, def.keyType, def.keyLength);
     const dbf::SeekMode mode = text ? dbf::SeekMode::Prefix : dbf::SeekMode::Exact;
     const dbf::SeekResult r = o->file.seek(bytes, mode, soft, o->scope);
     auto matches = [&](const dbf::IndexEntry& e) {

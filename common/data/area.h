@@ -8,7 +8,8 @@
 // Every write goes through the table, which tells every open order of the area;
 // each order decides by its own condition whether the record belongs to it.
 
-#include "common/data/expr.h"
+#include "common/dbf/expr.h"
+#include "common/dbf/index_expr.h"
 #include "common/dbf/index_file.h"
 #include "common/dbf/index_maintain.h"
 #include "common/dbf/table.h"
@@ -47,10 +48,6 @@ struct Order {
     // The key of a record as this order computes it, whatever its condition says.
     std::string keyOf(std::string_view record, uint32_t recno) const;
 };
-
-// The bytes of a key or scope value for an order: a text as it is (cut to the key
-// length), a number or date as a numeric key, a logical as "T" or "F".
-std::string keyBytes(const Value& v, dbf::KeyType type, uint16_t keyLength);
 
 class WorkArea {
     struct EvalRecord {
@@ -184,8 +181,9 @@ private:
     void setEof();
     void settle(std::optional<dbf::IndexEntry> e, int direction);
     dbf::IndexEntry currentEntry() const;
-    dbf::KeyEvaluator evaluator(const Expression& keyExpr, const KeyBlock& key, dbf::KeyType type,
-                                uint16_t len, const Expression& condExpr, const CondBlock& cond);
+    dbf::KeyEvaluator evaluator(const dbf::Expression& keyExpr, const KeyBlock& key,
+                                dbf::KeyShape shape, const dbf::Expression& condExpr,
+                                const CondBlock& cond);
     void attach(std::unique_ptr<Order> o);
 
     int number_;

@@ -40,14 +40,9 @@ KeySearchState& keySearch() {
 
 CondBlock conditionOf(const std::string& text) {
     WorkArea& a = area();
-    const Expression e = Expression::compile(text, a.table());
+    const auto e = dbf::Expression::compile(text, a.table());
     WorkArea* owner = &a;
-    return [owner, e]() {
-        const Value v = e.eval(owner->recordBytes(), owner->recordNumber());
-        if (!v.isLogical())
-            throw ExpressionError("condition \"" + e.text() + "\" is not logical");
-        return v.logical();
-    };
+    return [owner, e]() { return e.holds(owner->recordBytes(), owner->recordNumber()); };
 }
 
 void DBSETVIEW(CondBlock cond, const std::string& condText, const ViewOptions& options) {

@@ -16,7 +16,7 @@
 namespace dn::data {
 
 // A condition block that evaluates condition text (the expression language of
-// expr.h) against the selected area's table.
+// common/dbf/expr.h) against the selected area's table.
 CondBlock conditionOf(const std::string& text);
 
 struct ViewOptions {

@@ -4,6 +4,7 @@
 // leaves files that still open, and an index it left half-written is reported by
 // the check and mended by a rebuild.
 #include "dbf_test_util.h"
+#include "support/dntable_run.h"
 
 #include "common/dbf/index_check.h"
 #include "common/dbf/index_expr.h"
@@ -128,30 +129,25 @@ std::string seedIndex(const TempDir& dir, const std::string& table) {
     t.open(table, {false, true});
     IndexDefinition def;
     def.keyExpression = dn::schema::kDeadlineKey;
-    const KeyExpression key =
-        readKeyExpression(def.keyExpression, def.forExpression, t.structure());
-    def.keyLength = key.length;
+    const KeyExpression key = compileKeyExpression(def.keyExpression, def.forExpression, t);
+    def.keyLength = key.shape.length;
     return IndexFile::create(dir / "scadenze", "", def, tableScan(t), key.eval).path();
 }
 
 // The index check of the tool (of the library when the tool is not built): true when
 // it finds nothing wrong; its report in `out`.
-bool indexCheck(const TempDir& dir, const std::string& table, const std::string& index,
-                std::string& out) {
+bool indexCheck(const std::string& table, const std::string& index, std::string& out) {
 #ifdef DN_DNTABLE
-    const std::string log = dir / "check.log";
-    const int s = std::system(
-        ("'" DN_DNTABLE "' check '" + table + "' '" + index + "' > '" + log + "' 2>&1").c_str());
-    out = dbftest::slurp(log);
-    return WIFEXITED(s) && WEXITSTATUS(s) == 0;
+    const dn::test::ToolRun r = dn::test::dntable("check '" + table + "' '" + index + "'");
+    out = r.out;
+    return r.status == 0;
 #else
-    (void)dir;
     Table t;
     t.open(table, {true, true});
     const IndexFile idx = IndexFile::open(index, false);
     const IndexDefinition& d = idx.definition();
     const IndexCheckReport r = checkIndex(
-        idx, tableScan(t), readKeyExpression(d.keyExpression, d.forExpression, t.structure()).eval);
+        idx, tableScan(t), compileKeyExpression(d.keyExpression, d.forExpression, t).eval);
     out.clear();
     for (const std::string& p : r.problems)
         out += p + "\n";
@@ -164,8 +160,7 @@ void rebuildIndex(const std::string& table, const std::string& index) {
     t.open(table, {false, false});
     const IndexFile old = IndexFile::open(index, false);
     IndexDefinition def = old.definition();
-    const KeyExpression key =
-        readKeyExpression(def.keyExpression, def.forExpression, t.structure());
+    const KeyExpression key = compileKeyExpression(def.keyExpression, def.forExpression, t);
     IndexFile::create(index, old.tagName(), def, tableScan(t), key.eval);
 }
 
@@ -213,7 +208,7 @@ TEST(Concurrency, WritersInSeveralProcessesLoseAndDuplicateNothing) {
               t.structure().headerLength() + uint64_t{s.count} * t.structure().recordLength() + 1);
     // Every live record in the index once, in key order.
     std::string report;
-    EXPECT_TRUE(indexCheck(dir, p, index, report)) << report;
+    EXPECT_TRUE(indexCheck(p, index, report)) << report;
     EXPECT_EQ(IndexFile::open(index, false).count(), s.count - s.deletedTags.size());
 }
 
@@ -246,18 +241,18 @@ TEST(Concurrency, AWriterKilledMidWriteLeavesFilesThatOpenAndLoseNothingCommitte
         EXPECT_EQ(s.tagCount.count(tag) ? s.tagCount.at(tag) : 0, 1) << tag;
     // Whatever the kills left in the index, a rebuild mends it.
     std::string report;
-    indexCheck(dir, p, index, report);
+    indexCheck(p, index, report);
     rebuildIndex(p, index);
-    EXPECT_TRUE(indexCheck(dir, p, index, report)) << report;
+    EXPECT_TRUE(indexCheck(p, index, report)) << report;
     // A writer killed in the middle of an index change: the check names the change
     // left half-written, and a rebuild mends it.
     const pid_t dying =
         spawnWorker(p, 8, 0, dir / "out8", {"forever", "index=" + index, "die-in-index"});
     EXPECT_EQ(waitExit(dying), 128 + SIGKILL);
-    EXPECT_FALSE(indexCheck(dir, p, index, report));
+    EXPECT_FALSE(indexCheck(p, index, report));
     EXPECT_NE(report.find("rimasta a met"), std::string::npos) << report;
     rebuildIndex(p, index);
-    EXPECT_TRUE(indexCheck(dir, p, index, report)) << report;
+    EXPECT_TRUE(indexCheck(p, index, report)) << report;
     // The dead writers' locks went with them: a new writer works at once.
     const pid_t after = spawnWorker(p, 9, 50, dir / "out9", {"index=" + index});
     EXPECT_EQ(waitExit(after), 0);
@@ -269,5 +264,5 @@ TEST(Concurrency, AWriterKilledMidWriteLeavesFilesThatOpenAndLoseNothingCommitte
     EXPECT_GE(by8, readReport(dir / "out8").appended.size());
     EXPECT_EQ(t.count, s.count + by8 + readReport(dir / "out9").appended.size() +
                            static_cast<uint32_t>(t.blank - s.blank));
-    EXPECT_TRUE(indexCheck(dir, p, index, report)) << report;
+    EXPECT_TRUE(indexCheck(p, index, report)) << report;
 }

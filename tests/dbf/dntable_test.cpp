@@ -1,12 +1,10 @@
 // The administrator's tool as its users run it.
 #include "dbf_test_util.h"
+#include "support/dntable_run.h"
 
 #include "common/dbf/table.h"
 
-#include <array>
-#include <cstdio>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #ifdef DN_DNTABLE
 
@@ -16,22 +14,8 @@ using dn::Date;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-};
-
-ToolRun dntable(const std::string& args) {
-    ToolRun r;
-    FILE* p = ::popen((std::string("'" DN_DNTABLE "' ") + args + " 2>&1").c_str(), "r");
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
-        r.out.append(buf.data(), n);
-    const int s = ::pclose(p);
-    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    return r;
-}
+using dn::test::dntable;
+using dn::test::ToolRun;
 
 std::string makeContacts(const TempDir& dir) {
     const std::string p = Table::create(dir / "rubrica", dbftest::contactFields());

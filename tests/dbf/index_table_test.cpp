@@ -40,17 +40,17 @@ TEST(IndexTable, EveryWriteReachesEachIndexByItsOwnCondition) {
              i % 5 == 0);
     }
     // The deadline index, and a view of the deadlines that are not done.
-    const KeyExpression key = readKeyExpression(kKey, dn::schema::kIndexCondition, t.structure());
-    ASSERT_EQ(key.length, 23);
+    const KeyExpression key = compileKeyExpression(kKey, dn::schema::kIndexCondition, t);
+    ASSERT_EQ(key.shape.length, dn::schema::kDeadlineKeyLength);
     IndexDefinition def;
     def.keyExpression = kKey;
-    def.keyLength = key.length;
+    def.keyLength = key.shape.length;
     IndexFile idx = IndexFile::create(dir / "scadenze", "", def, tableScan(t), key.eval);
     EXPECT_EQ(idx.path(), dir / "SCADENZE.NTX");
 
     const int evasa = t.fieldIndex("EVASA");
     const uint32_t evasaAt = t.fields()[static_cast<size_t>(evasa)].offset;
-    KeyEvaluator open = readKeyExpression("RECNO()", "", t.structure()).eval;
+    KeyEvaluator open = compileKeyExpression("RECNO()", "", t).eval;
     open.condition = [evasaAt](const char* rec, uint32_t) {
         return rec[0] != '*' && rec[evasaAt] != 'T';
     };
@@ -118,26 +118,55 @@ TEST(IndexTable, EveryWriteReachesEachIndexByItsOwnCondition) {
     t.close();
 }
 
-TEST(IndexTable, KeyAndConditionTextsAreReadForTheKnownForms) {
+TEST(IndexTable, KeysAndConditionsAreCompiledFromTheirTexts) {
     dbftest::TempDir dir;
-    const std::string path = Table::create(dir / "rubrica", dbftest::contactFields());
-    Table t;
-    t.open(path, {false, false});
-    ASSERT_TRUE(t.append());
-    t.put("NOMINATIVO", std::string("rossi \xE0 c."));
-    t.write();
-    const KeyExpression k =
-        readKeyExpression(dn::schema::kContactKey, dn::schema::kIndexCondition, t.structure());
-    EXPECT_EQ(k.length, 35);
-    std::string out(35, ' ');
-    k.eval.key(t.record().data(), 1, out.data());
-    EXPECT_EQ(out.substr(0, 10), "ROSSI \xC0 C.");
-    EXPECT_TRUE(k.eval.condition(t.record().data(), 1));
-    const KeyExpression two =
-        readKeyExpression("FIELD -> cap + upper(FIELD->citta)", ".NOT. DELETED()", t.structure());
-    EXPECT_EQ(two.length, 35);
-    EXPECT_THROW(readKeyExpression("NOTE", "", t.structure()), std::invalid_argument);
-    EXPECT_THROW(readKeyExpression("SUBSTR(cap, 1, 2)", "", t.structure()), std::invalid_argument);
-    EXPECT_THROW(readKeyExpression("cap", "EVASA", t.structure()), std::invalid_argument);
-    EXPECT_THROW(readKeyExpression("manca", "", t.structure()), std::invalid_argument);
+    Table contacts;
+    contacts.open(Table::create(dir / "rubrica", dbftest::contactFields()), {false, false});
+    ASSERT_TRUE(contacts.append());
+    contacts.put("NOMINATIVO", std::string("rossi \xE0 c."));
+    contacts.put("CAP", std::string("20100"));
+    contacts.write();
+    auto keyOf = [](const KeyExpression& k, Table& t) {
+        std::string out(k.shape.length, cdx::padByte(k.shape.type));
+        k.eval.key(t.record().data(), t.recno(), out.data());
+        return out;
+    };
+    // The contact key upper-cases Windows-1252 letters too.
+    const KeyExpression name =
+        compileKeyExpression(dn::schema::kContactKey, dn::schema::kIndexCondition, contacts);
+    EXPECT_EQ(name.shape.length, dn::schema::kContactKeyLength);
+    EXPECT_EQ(keyOf(name, contacts).substr(0, 11), "ROSSI \xC0 C. ");
+    EXPECT_TRUE(name.eval.condition(contacts.record().data(), 1));
+    contacts.setDeleted(true);
+    EXPECT_FALSE(name.eval.condition(contacts.record().data(), 1));
+    const KeyExpression parts = compileKeyExpression(
+        "LEFT( FIELD -> cap, 2 ) + upper(FIELD->citta)", ".NOT. DELETED()", contacts);
+    EXPECT_EQ(parts.shape.length, 32);
+    EXPECT_EQ(keyOf(parts, contacts).substr(0, 3), "20 ");
+    EXPECT_FALSE(parts.eval.condition(contacts.record().data(), 1));
+
+    // Dates and numbers give numeric keys; a logical a one-byte text key.
+    Table deadlines;
+    deadlines.open(Table::create(dir / "scadenze", dbftest::deadlineFields()), {false, false});
+    ASSERT_TRUE(deadlines.append());
+    fill(deadlines, 7, Date::fromYmd(2024, 2, 29), "09:15", true);
+    const KeyExpression day = compileKeyExpression("data", "", deadlines);
+    EXPECT_EQ(day.shape.type, KeyType::Numeric);
+    EXPECT_EQ(keyOf(day, deadlines), cdx::encodeNumericKey(2460370)); // its Julian day
+    EXPECT_FALSE(day.eval.condition);
+    const KeyExpression recno = compileKeyExpression("RECNO()", "", deadlines);
+    EXPECT_EQ(keyOf(recno, deadlines), cdx::encodeNumericKey(1));
+    EXPECT_EQ(keyOf(compileKeyExpression("evasa", "", deadlines), deadlines), "T");
+    const KeyExpression text =
+        compileKeyExpression("STR( RECNO(), 4 ) + DTOS( data ) + TRIM( ora )", "evasa", deadlines);
+    EXPECT_EQ(text.shape.length, 12); // the blank record's time trims to nothing
+    EXPECT_EQ(keyOf(text, deadlines), "   120240229");
+    EXPECT_TRUE(text.eval.condition(deadlines.record().data(), 1));
+
+    // Texts that cannot be keys or conditions are refused.
+    for (const char* bad : {"manca", "NOTE", "TRIM( cap )", "UPPER( cap", "cap +"})
+        EXPECT_THROW(compileKeyExpression(bad, "", contacts), ExpressionError) << bad;
+    EXPECT_THROW(compileKeyExpression("cap", "EVASA", contacts), ExpressionError);
+    const KeyExpression notLogical = compileKeyExpression("cap", "cap", contacts);
+    EXPECT_THROW(notLogical.eval.condition(contacts.record().data(), 1), ExpressionError);
 }

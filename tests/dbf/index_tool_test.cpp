@@ -2,10 +2,9 @@
 #include "common/dbf/index_file.h"
 #include "common/dbf/table.h"
 #include "dbf_test_util.h"
+#include "support/dntable_run.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #ifdef DN_DNTABLE
 
@@ -14,11 +13,10 @@ using namespace dn::dbf;
 namespace {
 
 // Runs dntable with the arguments; returns its exit status, its output in `out`.
-int tool(const dbftest::TempDir& dir, const std::string& args, std::string& out) {
-    const std::string log = dir / "tool.log";
-    const int s = std::system(("'" DN_DNTABLE "' " + args + " > '" + log + "' 2>&1").c_str());
-    out = dbftest::slurp(log);
-    return WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+int tool(const std::string& args, std::string& out) {
+    const dn::test::ToolRun r = dn::test::dntable(args);
+    out = r.out;
+    return r.status;
 }
 
 } // namespace
@@ -41,9 +39,9 @@ TEST(IndexTool, CheckFindsWhatTheIndexMissesAndReindexMendsIt) {
     const std::string args = "'" + table + "' '" + index + "'";
     std::string out;
     const std::string key = dn::schema::kDeadlineKey;
-    EXPECT_EQ(tool(dir, "reindex " + args + " --key '" + key + "'", out), 0) << out;
+    EXPECT_EQ(tool("reindex " + args + " --key '" + key + "'", out), 0) << out;
     EXPECT_NE(out.find("rebuilt, 500 keys"), std::string::npos) << out;
-    EXPECT_EQ(tool(dir, "check " + args, out), 0) << out;
+    EXPECT_EQ(tool("check " + args, out), 0) << out;
     EXPECT_NE(out.find("OK: 500 keys"), std::string::npos) << out;
 
     // Changes made behind the index's back: a record deleted, one with a new date.
@@ -56,12 +54,12 @@ TEST(IndexTool, CheckFindsWhatTheIndexMissesAndReindexMendsIt) {
         t.put("DATA", dn::Date::fromYmd(1999, 1, 1));
         t.close();
     }
-    EXPECT_EQ(tool(dir, "check " + args, out), 1) << out;
+    EXPECT_EQ(tool("check " + args, out), 1) << out;
     EXPECT_NE(out.find("Chiave in pi\xC3\xB9 per il record 17"), std::string::npos) << out;
     EXPECT_NE(out.find("Chiave mancante per il record 18"), std::string::npos) << out;
     // Rebuilt with the key and condition stored in the file itself.
-    EXPECT_EQ(tool(dir, "reindex " + args, out), 0) << out;
-    EXPECT_EQ(tool(dir, "check " + args, out), 0) << out;
+    EXPECT_EQ(tool("reindex " + args, out), 0) << out;
+    EXPECT_EQ(tool("check " + args, out), 0) << out;
     EXPECT_NE(out.find("OK: 499 keys"), std::string::npos) << out;
     const IndexFile idx = IndexFile::open(index, false);
     EXPECT_EQ(idx.definition().keyExpression, dn::schema::kDeadlineKey);
@@ -71,10 +69,10 @@ TEST(IndexTool, CheckFindsWhatTheIndexMissesAndReindexMendsIt) {
     std::string bytes = dbftest::slurp(index);
     bytes[cdx::kTagHeaderOffset + cdx::kCounterOffset] ^= 1;
     dbftest::spit(index, bytes);
-    EXPECT_EQ(tool(dir, "check " + args, out), 1) << out;
+    EXPECT_EQ(tool("check " + args, out), 1) << out;
     EXPECT_NE(out.find("rimasta a met"), std::string::npos) << out;
-    EXPECT_EQ(tool(dir, "reindex " + args, out), 0) << out;
-    EXPECT_EQ(tool(dir, "check " + args, out), 0) << out;
+    EXPECT_EQ(tool("reindex " + args, out), 0) << out;
+    EXPECT_EQ(tool("check " + args, out), 0) << out;
 }
 
 #endif

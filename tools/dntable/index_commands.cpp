@@ -15,6 +15,10 @@ namespace {
 
 using namespace dn::dbf;
 
+const char* typeName(KeyType type) {
+    return type == KeyType::Numeric ? "numeric" : "text";
+}
+
 // Keeps other writers out while the table is compared with its index: the file lock,
 // tried for a few seconds. False when the table stays busy.
 bool holdTable(Table& t) {
@@ -37,14 +41,14 @@ int check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         err << "warning: the table is in use; changes being made may show as problems\n";
     const IndexFile idx = IndexFile::open(args[1], false);
     const IndexDefinition& def = idx.definition();
-    const KeyExpression key =
-        readKeyExpression(def.keyExpression, def.forExpression, t.structure());
+    const KeyExpression key = compileKeyExpression(def.keyExpression, def.forExpression, t);
     out << "index:  " << dn::cp1252ToUtf8(idx.path()) << " (tag " << dn::cp1252ToUtf8(idx.tagName())
         << ", key " << dn::cp1252ToUtf8(def.keyExpression) << ", for "
         << dn::cp1252ToUtf8(def.forExpression) << (def.unique ? ", unique" : "") << ")\n";
-    if (key.length != def.keyLength || key.type != def.keyType) {
-        out << "the key expression gives " << key.length << "-byte keys, the index holds "
-            << def.keyLength << "-byte keys: rebuild it\n";
+    if (key.shape.length != def.keyLength || key.shape.type != def.keyType) {
+        out << "the key expression gives " << key.shape.length << "-byte "
+            << typeName(key.shape.type) << " keys, the index holds " << def.keyLength << "-byte "
+            << typeName(def.keyType) << " keys: rebuild it\n";
         return 1;
     }
     const IndexCheckReport r = checkIndex(idx, tableScan(t), key.eval);
@@ -84,10 +88,9 @@ int reindex(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         def.keyExpression = keyText;
         def.unique = unique;
     }
-    const KeyExpression key =
-        readKeyExpression(def.keyExpression, def.forExpression, t.structure());
-    def.keyLength = key.length;
-    def.keyType = key.type;
+    const KeyExpression key = compileKeyExpression(def.keyExpression, def.forExpression, t);
+    def.keyLength = key.shape.length;
+    def.keyType = key.shape.type;
     const IndexFile idx = IndexFile::create(paths[1], tag, def, tableScan(t), key.eval);
     out << dn::cp1252ToUtf8(idx.path()) << ": rebuilt, " << idx.count() << " keys\n";
     return 0;

@@ -70,8 +70,7 @@ int main(int argc, char** argv) {
         if (!indexPath.empty()) {
             index = IndexFile::open(indexPath, true);
             const IndexDefinition& d = index.definition();
-            indexes.add(&index,
-                        readKeyExpression(d.keyExpression, d.forExpression, t.structure()).eval);
+            indexes.add(&index, compileKeyExpression(d.keyExpression, d.forExpression, t).eval);
             t.addObserver(&indexes);
         }
         if (dieInIndex) {

@@ -1,32 +1,30 @@
-#include "common/data/expr.h"
+// The expression language of keys, conditions and views, evaluated over a record
+// of the deadline table.
+#include "common/dbf/expr.h"
 #include "common/dbf/table.h"
-#include "data_test_util.h"
+#include "common/schema/tables.h"
+#include "dbf_test_util.h"
+
+#include <gtest/gtest.h>
 
 using namespace dn;
-using namespace dn::data;
-using datatest::DataTest;
-
-namespace fs = std::filesystem;
+using namespace dn::dbf;
 
 namespace {
 
-class ExprTest : public DataTest {
+const std::string kSlot3 = dn::schema::slotCode(3);
+
+class ExprTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        DataTest::SetUp();
-        dbf::Table::create("SCADENZE", datatest::deadlineFields());
-        t.open("SCADENZE", dbf::OpenOptions{false, false});
+        t.open(Table::create(dir / "SCADENZE", dbftest::deadlineFields()), {false, false});
         ASSERT_TRUE(t.append());
-        t.put("CODICE", Value(datatest::code(3)));
+        t.put("CODICE", Value(kSlot3));
         t.put("DATA", Value(Date::fromYmd(2024, 2, 19)));
         t.put("ORA", Value("09:30"));
         t.put("INCOMBENZA", Value("Chiamare il Notaio Rossi"));
         t.put("EVASA", Value(false));
         t.write();
-    }
-    void TearDown() override {
-        t.close();
-        DataTest::TearDown();
     }
     Value eval(const std::string& text) {
         return Expression::compile(text, t).eval(t.record(), t.recno());
@@ -37,13 +35,14 @@ protected:
         return v.isLogical() && v.logical();
     }
 
-    dbf::Table t;
+    dbftest::TempDir dir;
+    Table t;
 };
 
 TEST_F(ExprTest, IndexKeysOfTheApplication) {
-    EXPECT_EQ(eval("codice + DTOS( data ) + ora").text(), datatest::code(3) + "2024021909:30");
+    EXPECT_EQ(eval("codice + DTOS( data ) + ora").text(), kSlot3 + "2024021909:30");
     EXPECT_EQ(eval("FIELD -> codice + DTOS( FIELD -> data ) + FIELD -> ora").text(),
-              datatest::code(3) + "2024021909:30");
+              kSlot3 + "2024021909:30");
     EXPECT_EQ(eval("RECNO()").number(), 1.0);
     EXPECT_FALSE(test("DELETED()"));
     EXPECT_TRUE(test("!DELETED()"));

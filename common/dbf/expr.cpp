@@ -1,4 +1,4 @@
-#include "common/data/expr.h"
+#include "common/dbf/expr.h"
 
 #include "common/dbf/table.h"
 #include "common/util/clock.h"
@@ -10,17 +10,30 @@
 #include <functional>
 #include <vector>
 
-namespace dn::data {
+namespace dn::dbf {
 
 namespace {
 
 struct Ctx {
-    const dbf::Table* table;
+    const Table* table;
     std::string_view record;
     uint32_t recno;
 };
 
 using Fn = std::function<Value(const Ctx&)>;
+
+// The comparison operators: = (texts over the right-hand text's length), == (exact),
+// != <> # , < <= > >=, and $ (left text contained in the right one).
+enum class Comparison {
+    Equal,
+    ExactlyEqual,
+    NotEqual,
+    Less,
+    LessOrEqual,
+    Greater,
+    GreaterOrEqual,
+    ContainedIn,
+};
 
 [[noreturn]] void mismatch(const char* op) {
     throw ExpressionError(std::string("wrong kind of operand for ") + op);
@@ -67,6 +80,28 @@ int compareValues(const Value& a, const Value& b, bool exact, const char* op) {
     mismatch(op);
 }
 
+// Whether the result of compareValues satisfies an ordering comparison.
+bool satisfies(Comparison op, int cmp) {
+    switch (op) {
+    case Comparison::Equal:
+    case Comparison::ExactlyEqual:
+        return cmp == 0;
+    case Comparison::NotEqual:
+        return cmp != 0;
+    case Comparison::Less:
+        return cmp < 0;
+    case Comparison::LessOrEqual:
+        return cmp <= 0;
+    case Comparison::Greater:
+        return cmp > 0;
+    case Comparison::GreaterOrEqual:
+        return cmp >= 0;
+    case Comparison::ContainedIn:
+        break;
+    }
+    throw std::logic_error("$ is not an ordering");
+}
+
 std::string strOf(double v, int width, int decimals) {
     char buf[64];
     const int n = std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, v);
@@ -77,7 +112,7 @@ std::string strOf(double v, int width, int decimals) {
 
 class Parser {
 public:
-    Parser(std::string_view text, const dbf::Table& table) : s_(text), table_(table) {}
+    Parser(std::string_view text, const Table& table) : s_(text), table_(table) {}
 
     Fn parseAll() {
         skipBlanks();
@@ -197,41 +232,29 @@ private:
     Fn parseCompare() {
         Fn l = parseAdd();
         skipBlanks();
-        struct Op {
-            const char* tok;
-            int kind; // 0 =, 1 ==, 2 !=, 3 <, 4 <=, 5 >, 6 >=, 7 $
-        };
-        static const Op ops[] = {{"==", 1}, {"!=", 2}, {"<>", 2}, {"<=", 4}, {">=", 6},
-                                 {"=", 0},  {"#", 2},  {"<", 3},  {">", 5},  {"$", 7}};
-        for (const Op& op : ops) {
-            if (!take(op.tok))
+        // Longer tokens first, so that "==" is not read as "=".
+        static const struct {
+            const char* token;
+            Comparison op;
+        } ops[] = {{"==", Comparison::ExactlyEqual},   {"!=", Comparison::NotEqual},
+                   {"<>", Comparison::NotEqual},       {"<=", Comparison::LessOrEqual},
+                   {">=", Comparison::GreaterOrEqual}, {"=", Comparison::Equal},
+                   {"#", Comparison::NotEqual},        {"<", Comparison::Less},
+                   {">", Comparison::Greater},         {"$", Comparison::ContainedIn}};
+        for (const auto& o : ops) {
+            if (!take(o.token))
                 continue;
             Fn r = parseAdd();
-            const int k = op.kind;
-            const char* name = op.tok;
-            if (k == 7)
+            const Comparison op = o.op;
+            if (op == Comparison::ContainedIn)
                 return [l, r](const Ctx& c) {
                     const Value a = l(c);
                     const Value b = r(c);
                     return Value(textOf(b, "$").find(textOf(a, "$")) != std::string::npos);
                 };
-            return [l, r, k, name](const Ctx& c) {
-                const int cmp = compareValues(l(c), r(c), k == 1, name);
-                switch (k) {
-                case 0:
-                case 1:
-                    return Value(cmp == 0);
-                case 2:
-                    return Value(cmp != 0);
-                case 3:
-                    return Value(cmp < 0);
-                case 4:
-                    return Value(cmp <= 0);
-                case 5:
-                    return Value(cmp > 0);
-                default:
-                    return Value(cmp >= 0);
-                }
+            return [l, r, op, name = o.token](const Ctx& c) {
+                return Value(
+                    satisfies(op, compareValues(l(c), r(c), op == Comparison::ExactlyEqual, name)));
             };
         }
         return l;
@@ -384,8 +407,8 @@ private:
         const int i = table_.fieldIndex(name);
         if (i < 0)
             fail("unknown field " + name);
-        const dbf::Field& f = table_.fields()[static_cast<size_t>(i)];
-        if (f.type == dbf::FieldType::Character) {
+        const Field& f = table_.fields()[static_cast<size_t>(i)];
+        if (f.type == FieldType::Character) {
             const uint32_t off = f.offset;
             const uint32_t w = f.width;
             return [off, w](const Ctx& c) { return Value(std::string(c.record.substr(off, w))); };
@@ -512,17 +535,17 @@ private:
 
     std::string_view s_;
     size_t p_ = 0;
-    const dbf::Table& table_;
+    const Table& table_;
 };
 
 } // namespace
 
 struct Expression::Node {
     Fn fn;
-    const dbf::Table* table;
+    const Table* table;
 };
 
-Expression Expression::compile(std::string_view text, const dbf::Table& table) {
+Expression Expression::compile(std::string_view text, const Table& table) {
     Parser p(text, table);
     Expression e;
     e.root_ = std::make_shared<const Node>(Node{p.parseAll(), &table});
@@ -536,4 +559,11 @@ Value Expression::eval(std::string_view record, uint32_t recno) const {
     return root_->fn(Ctx{root_->table, record, recno});
 }
 
-} // namespace dn::data
+bool Expression::holds(std::string_view record, uint32_t recno) const {
+    const Value v = eval(record, recno);
+    if (!v.isLogical())
+        throw ExpressionError("condition \"" + text_ + "\" is not logical");
+    return v.logical();
+}
+
+} // namespace dn::dbf
