@@ -3,7 +3,8 @@
 # fuzz/out and runs each one for the given number of seconds, one after the other.
 # Usage: fuzz/run.sh <seconds per target> [target name ...]
 # Exit status is non-zero when a target finds a crash; the input that caused it is
-# left in fuzz/out/<target>-crashes/.
+# left in fuzz/out/<target>-crashes/. A file fuzz/<kind>.dict (kind: the target's
+# name without "_fuzz") gives the target the words of its input language.
 set -eu
 seconds=${1:?usage: fuzz/run.sh <seconds> [target ...]}
 shift
@@ -45,8 +46,12 @@ for t in $targets; do
     if [ -d "$out/seeds/$kind" ]; then
         cp -n "$out/seeds/$kind"/* "$corpus"/ 2>/dev/null || true
     fi
+    dict=""
+    if [ -f "$here/$kind.dict" ]; then
+        dict="-dict=$here/$kind.dict"
+    fi
     echo "== $t: ${seconds}s"
-    if ! "$out/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    if ! "$out/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 $dict \
         -print_final_stats=1 -artifact_prefix="$crashes/" "$corpus" >"$out/$t.log" 2>&1; then
         echo "!! $t found a problem: see $out/$t.log and $crashes/"
         status=1

@@ -102,6 +102,25 @@ bool satisfies(Comparison op, int cmp) {
     throw std::logic_error("$ is not an ordering");
 }
 
+// A number used as a count, a position or a number of days: truncated toward zero
+// and held within lo..hi (something that is not a number gives lo), so that no
+// value read from a record can overflow the conversion.
+long long whole(double v, long long lo, long long hi) {
+    if (!(v > static_cast<double>(lo)))
+        return lo;
+    if (v >= static_cast<double>(hi))
+        return hi;
+    return static_cast<long long>(v);
+}
+
+// Days added to or taken from a date: beyond this the date is out of range anyway
+// (and becomes empty).
+constexpr long long kMaxDays = 10'000'000;
+
+int days(double v) {
+    return static_cast<int>(whole(v, -kMaxDays, kMaxDays));
+}
+
 std::string strOf(double v, int width, int decimals) {
     char buf[64];
     const int n = std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, v);
@@ -216,7 +235,20 @@ private:
         }
         return l;
     }
+    // Nesting (parentheses, arguments, ! and signs) is limited, so that a damaged or
+    // hostile text cannot exhaust the stack.
+    static constexpr int kMaxNesting = 100;
+    struct Nested {
+        explicit Nested(Parser& p) : parser(p) {
+            if (++parser.nesting_ > kMaxNesting)
+                parser.fail("nested too deeply");
+        }
+        ~Nested() { --parser.nesting_; }
+        Parser& parser;
+    };
+
     Fn parseNot() {
+        const Nested nested(*this);
         skipBlanks();
         if (takeDotted(".NOT.") || (peek() == '!' && peek(1) != '=' && take("!"))) {
             Fn e = parseNot();
@@ -274,9 +306,9 @@ private:
                     if (a.isNumber() && b.isNumber())
                         return Value(a.number() + b.number());
                     if (a.isDate() && b.isNumber())
-                        return Value(a.date().addDays(static_cast<int>(b.number())));
+                        return Value(a.date().addDays(days(b.number())));
                     if (a.isNumber() && b.isDate())
-                        return Value(b.date().addDays(static_cast<int>(a.number())));
+                        return Value(b.date().addDays(days(a.number())));
                     mismatch("+");
                 };
             } else if (peek() == '-' && peek(1) != '>') {
@@ -295,7 +327,7 @@ private:
                     if (a.isNumber() && b.isNumber())
                         return Value(a.number() - b.number());
                     if (a.isDate() && b.isNumber())
-                        return Value(a.date().addDays(-static_cast<int>(b.number())));
+                        return Value(a.date().addDays(-days(b.number())));
                     if (a.isDate() && b.isDate())
                         return Value(static_cast<double>(a.date() - b.date()));
                     mismatch("-");
@@ -327,6 +359,7 @@ private:
         }
     }
     Fn parseUnary() {
+        const Nested nested(*this);
         skipBlanks();
         if (peek() == '-') {
             ++p_;
@@ -426,7 +459,7 @@ private:
             const bool up = name == "UPPER";
             return [f = a[0], up](const Ctx& c) {
                 const Value v = f(c);
-                const std::string& t = textOf(v, "UPPER");
+                const std::string& t = textOf(v, up ? "UPPER" : "LOWER");
                 return Value(up ? upper1252(t) : lower1252(t));
             };
         }
@@ -436,7 +469,7 @@ private:
             return [f = a[0], s](const Ctx& c) {
                 const Value v = f(c);
                 if (!v.isDate())
-                    mismatch("DTOS");
+                    mismatch(s ? "DTOS" : "DTOC");
                 return Value(s ? v.date().dtos() : v.date().toText());
             };
         }
@@ -448,11 +481,11 @@ private:
             arity(1, 3);
             return [a](const Ctx& c) {
                 const double v = numberOf(a[0](c), "STR");
-                const int w = a.size() > 1 ? static_cast<int>(numberOf(a[1](c), "STR")) : 10;
-                const int d = a.size() > 2 ? static_cast<int>(numberOf(a[2](c), "STR")) : 0;
+                const long long w = a.size() > 1 ? whole(numberOf(a[1](c), "STR"), 0, 65) : 10;
+                const long long d = a.size() > 2 ? whole(numberOf(a[2](c), "STR"), -1, 31) : 0;
                 if (w <= 0 || w > 64 || d < 0 || d > 30)
                     return Value(std::string());
-                return Value(strOf(v, w, d));
+                return Value(strOf(v, static_cast<int>(w), static_cast<int>(d)));
             };
         }
         if (name == "VAL") {
@@ -464,11 +497,11 @@ private:
         if (name == "LEFT" || name == "RIGHT") {
             arity(2, 2);
             const bool left = name == "LEFT";
-            return [a, left](const Ctx& c) {
+            return [a, left, op = left ? "LEFT" : "RIGHT"](const Ctx& c) {
                 const Value v = a[0](c);
-                const std::string& t = textOf(v, "LEFT");
-                const double n = numberOf(a[1](c), "LEFT");
-                const size_t k = n <= 0 ? 0 : std::min(t.size(), static_cast<size_t>(n));
+                const std::string& t = textOf(v, op);
+                const auto size = static_cast<long long>(t.size());
+                const auto k = static_cast<size_t>(whole(numberOf(a[1](c), op), 0, size));
                 return Value(left ? t.substr(0, k) : t.substr(t.size() - k));
             };
         }
@@ -477,18 +510,19 @@ private:
             return [a](const Ctx& c) {
                 const Value v = a[0](c);
                 const std::string& t = textOf(v, "SUBSTR");
-                double start = numberOf(a[1](c), "SUBSTR");
+                const auto size = static_cast<long long>(t.size());
+                // From the first character at 1 (or 0); a negative start counts from
+                // the end.
+                long long start = whole(numberOf(a[1](c), "SUBSTR"), -size - 1, size + 1);
                 if (start < 0)
-                    start = std::max(0.0, static_cast<double>(t.size()) + start + 1);
-                const size_t from = start <= 1 ? 0 : static_cast<size_t>(start) - 1;
-                if (from >= t.size())
+                    start = std::max(0LL, size + start + 1);
+                const long long from = start <= 1 ? 0 : start - 1;
+                if (from >= size)
                     return Value(std::string());
-                size_t len = t.size() - from;
-                if (a.size() > 2) {
-                    const double n = numberOf(a[2](c), "SUBSTR");
-                    len = n <= 0 ? 0 : std::min(len, static_cast<size_t>(n));
-                }
-                return Value(t.substr(from, len));
+                long long len = size - from;
+                if (a.size() > 2)
+                    len = whole(numberOf(a[2](c), "SUBSTR"), 0, len);
+                return Value(t.substr(static_cast<size_t>(from), static_cast<size_t>(len)));
             };
         }
         if (name == "TRIM" || name == "RTRIM" || name == "LTRIM" || name == "ALLTRIM") {
@@ -535,6 +569,7 @@ private:
 
     std::string_view s_;
     size_t p_ = 0;
+    int nesting_ = 0;
     const Table& table_;
 };
 

@@ -97,6 +97,27 @@ TEST_F(ExprTest, BadTextsAreRefusedWhenCompiled) {
     EXPECT_THROW(eval("ORA + 1"), ExpressionError);
     EXPECT_THROW(eval("UPPER( DATA )"), ExpressionError);
     EXPECT_THROW(eval(".T. .AND. ORA"), ExpressionError);
+    // Nesting is limited, so that a damaged text cannot exhaust the stack.
+    EXPECT_EQ(eval(std::string(20, '(') + "ORA" + std::string(20, ')')).text(), "09:30");
+    EXPECT_THROW(Expression::compile(std::string(5000, '(') + "ORA", t), ExpressionError);
+    EXPECT_THROW(Expression::compile(std::string(5000, '!') + ".T.", t), ExpressionError);
+}
+
+TEST_F(ExprTest, NumbersBeyondAnyTextOrDateAreHeldInRange) {
+    // Counts and days taken from a record's text may be huge, infinite or no number.
+    for (const char* n : {"1e300", "inf", "-inf", "nan"}) {
+        SCOPED_TRACE(n);
+        const std::string v = std::string("VAL( \"") + n + "\" )";
+        const bool positive = n[0] == '1' || n[0] == 'i';
+        EXPECT_EQ(eval("LEFT( ORA, " + v + " )").text(), positive ? "09:30" : "");
+        EXPECT_EQ(eval("RIGHT( ORA, " + v + " )").text(), positive ? "09:30" : "");
+        EXPECT_EQ(eval("SUBSTR( ORA, 2, " + v + " )").text(), positive ? "9:30" : "");
+        EXPECT_EQ(eval("SUBSTR( ORA, " + v + " )").text(), positive ? "" : "09:30");
+        EXPECT_EQ(eval("STR( 7, " + v + " )").text(), "");
+        EXPECT_TRUE(eval("DATA + " + v).date().isEmpty());
+    }
+    EXPECT_EQ(eval("SUBSTR( ORA, -2 )").text(), "30");
+    EXPECT_EQ(eval("STR( 7, 3, 1 )").text(), "7.0");
 }
 
 } // namespace
