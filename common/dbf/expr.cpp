@@ -199,40 +199,30 @@ private:
         return upper1252(s_.substr(b, p_ - b));
     }
 
+    // l .AND. r (evaluation stops at the first false) or l .OR. r (at the first true).
+    static Fn logical(Fn l, Fn r, bool stopAt, const char* op) {
+        return [l, r, stopAt, op](const Ctx& c) {
+            const Value a = l(c);
+            if (!a.isLogical())
+                mismatch(op);
+            if (a.logical() == stopAt)
+                return a;
+            const Value b = r(c);
+            if (!b.isLogical())
+                mismatch(op);
+            return b;
+        };
+    }
     Fn parseOr() {
         Fn l = parseAnd();
-        while (takeDotted(".OR.")) {
-            Fn r = parseAnd();
-            l = [l, r](const Ctx& c) {
-                const Value a = l(c);
-                if (!a.isLogical())
-                    mismatch(".OR.");
-                if (a.logical())
-                    return Value(true);
-                const Value b = r(c);
-                if (!b.isLogical())
-                    mismatch(".OR.");
-                return b;
-            };
-        }
+        while (takeDotted(".OR."))
+            l = logical(l, parseAnd(), true, ".OR.");
         return l;
     }
     Fn parseAnd() {
         Fn l = parseNot();
-        while (takeDotted(".AND.")) {
-            Fn r = parseNot();
-            l = [l, r](const Ctx& c) {
-                const Value a = l(c);
-                if (!a.isLogical())
-                    mismatch(".AND.");
-                if (!a.logical())
-                    return Value(false);
-                const Value b = r(c);
-                if (!b.isLogical())
-                    mismatch(".AND.");
-                return b;
-            };
-        }
+        while (takeDotted(".AND."))
+            l = logical(l, parseNot(), false, ".AND.");
         return l;
     }
     // Nesting (parentheses, arguments, ! and signs) is limited, so that a damaged or
