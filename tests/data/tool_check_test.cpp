@@ -4,6 +4,7 @@
 #include "common/data/indexes.h"
 #include "common/data/records.h"
 #include "common/dbf/table.h"
+#include "common/schema/tables.h"
 #include "data_test_util.h"
 #include "support/dntable_run.h"
 
@@ -68,15 +69,17 @@ TEST_F(ToolCheckTest, TheToolChecksAndRebuildsTheIndexesTheDataLayerBuilds) {
     ORDBUILD("SLOTS", "", "STR( VAL( FIELD -> codice ), 2 ) + LEFT( ora, 2 ) + DTOS( data )");
     ORDBUILD("DAYS", "", "data");
     DBCLOSE();
-    DBGEN("RUBRICA", datatest::contactFields());
-    DBOPEN(false, {}, "RUBRICA");
+    // The program's contact table and index.
+    DBGEN(schema::kContacts, datatest::contactFields());
+    DBOPEN(false, {}, schema::kContacts);
     for (const char* name : {"rossi mario", "Bianchi Anna", "citt\xE0 vecchia"}) {
         DBAPP();
         FIELDPUT("NOMINATIVO", Value(name));
         DBCOMMIT();
         DBUNLOCK();
     }
-    ORDBUILD("RUBRICA", "", "UPPER( FIELD -> nominativo )");
+    ORDCONDSET(schema::kIndexCondition);
+    ORDBUILD(schema::kContacts, "", schema::kContactKey);
     DBCLOSE();
 
     checkAndRebuild("SCADENZE.DBF", "SLOTS.NTX", pending);
