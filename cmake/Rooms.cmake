@@ -34,7 +34,8 @@ function(dn_room target)
     endif()
 endfunction()
 
-# One GoogleTest executable per test folder: every *.cpp in it.
+# One GoogleTest executable per test folder: every *.cpp in it, linked with the
+# shared fixtures of tests/support (dn_test_support).
 #
 #   dn_test(<name> DEPS <target>... [QT])
 function(dn_test name)
@@ -44,7 +45,7 @@ function(dn_test name)
         return()
     endif()
     add_executable(test_${name} ${srcs})
-    target_link_libraries(test_${name} PRIVATE ${T_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_link_libraries(test_${name} PRIVATE ${T_DEPS} dn_test_support GTest::gtest GTest::gmock GTest::gtest_main)
     target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
     if(T_QT)
         set_target_properties(test_${name} PROPERTIES AUTOMOC ON)

@@ -66,6 +66,25 @@ int intField(const QJsonObject& o, const char* key, const QString& origin, const
     return v.toInt();
 }
 
+// A field that the format does not know is most likely a misspelt one whose value
+// would be lost: the template is damaged.
+void knownFields(const QJsonObject& o, const QStringList& allowed, const QString& origin,
+                 const QString& where) {
+    for (const QString& k : o.keys())
+        if (!allowed.contains(k))
+            damaged(origin, QStringLiteral("%1: campo \"%2\" sconosciuto").arg(where, k));
+}
+
+QString textField(const QJsonObject& o, const char* key, const QString& origin,
+                  const QString& where, const QString& def = {}) {
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (v.isUndefined())
+        return def;
+    if (!v.isString())
+        damaged(origin, QStringLiteral("%1: \"%2\" non è un testo").arg(where, key));
+    return v.toString();
+}
+
 QStringList words(const QJsonObject& o, const char* key, const QStringList& allowed,
                   const QString& origin, const QString& where) {
     const QJsonValue v = o.value(QLatin1String(key));
@@ -110,20 +129,24 @@ DialogTemplate parseTemplate(const QByteArray& json, const QString& origin) {
     if (!doc.isObject())
         damaged(origin, QStringLiteral("non è un oggetto"));
     const QJsonObject o = doc.object();
+    const QString dlg = QStringLiteral("finestra");
+    knownFields(o, {"name", "caption", "font", "width", "height", "style", "controls"}, origin,
+                dlg);
     DialogTemplate t;
-    t.name = o.value("name").toString();
+    t.name = textField(o, "name", origin, dlg);
     if (t.name.isEmpty())
         damaged(origin, QStringLiteral("manca il nome"));
-    t.caption = o.value("caption").toString();
+    t.caption = textField(o, "caption", origin, dlg);
     const QJsonObject font = o.value("font").toObject();
     if (!font.isEmpty()) {
-        t.fontFace = font.value("face").toString(t.fontFace);
+        const QString where = QStringLiteral("carattere");
+        knownFields(font, {"face", "size", "bold"}, origin, where);
+        t.fontFace = textField(font, "face", origin, where, t.fontFace);
         t.fontSize = font.value("size").toDouble(t.fontSize);
         t.fontBold = font.value("bold").toBool(false);
         if (t.fontSize <= 0)
             damaged(origin, QStringLiteral("dimensione del carattere non valida"));
     }
-    const QString dlg = QStringLiteral("finestra");
     t.width = intField(o, "width", origin, dlg, true);
     t.height = intField(o, "height", origin, dlg, true);
     if (t.width <= 0 || t.height <= 0)
@@ -140,6 +163,8 @@ DialogTemplate parseTemplate(const QByteArray& json, const QString& origin) {
         if (!v.isObject())
             damaged(origin, QStringLiteral("%1 non è un oggetto").arg(where));
         const QJsonObject c = v.toObject();
+        knownFields(c, {"id", "kind", "text", "x", "y", "width", "height", "style", "pages"},
+                    origin, where);
         ControlTemplate ct;
         const QString kind = c.value("kind").toString();
         const KindInfo* info = nullptr;
@@ -150,7 +175,7 @@ DialogTemplate parseTemplate(const QByteArray& json, const QString& origin) {
             damaged(origin, QStringLiteral("%1: tipo \"%2\" sconosciuto").arg(where, kind));
         ct.kind = info->kind;
         ct.id = intField(c, "id", origin, where, true);
-        ct.text = c.value("text").toString();
+        ct.text = textField(c, "text", origin, where);
         ct.x = intField(c, "x", origin, where, true);
         ct.y = intField(c, "y", origin, where, true);
         ct.width = intField(c, "width", origin, where, true);

@@ -1,32 +1,27 @@
 // Two instances started together on one empty data folder: the second waits for the
 // start-up lock, with the busy message after three seconds, until the first has
-// released it, and finds every file made.
-#include "startup_fixture.h"
-
+// released it, and finds every file made. The instance that holds the lock keeps it
+// until the other shows the busy message, and the checks compare the moments the
+// workers report: they hold however slowly a busy machine starts either process.
 #include "common/data/wait.h"
+#include "startup_fixture.h"
+#include "tests/support/events.h"
+#include "tests/support/process.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <map>
+#include <memory>
 #include <poll.h>
-#include <sstream>
 
 using namespace starttest;
+using dn::test::ChildProcess;
+using dn::test::Event;
 
 namespace {
 
-struct Event {
-    std::string what;
-    long long ms = 0;
-    std::string text;
-};
-
-struct Worker {
-    pid_t pid = -1;
-    int out = -1;
-    std::string buffer;
+struct Instance {
+    std::unique_ptr<ChildProcess> process;
     std::vector<Event> events;
-    int status = 0;
+    bool open = true;
 
     const Event* first(const std::string& what) const {
         for (const Event& e : events)
@@ -34,109 +29,91 @@ struct Worker {
                 return &e;
         return nullptr;
     }
+    const Event* firstWait(const std::string& text) const {
+        for (const Event& e : events)
+            if (e.what == "WAIT" && e.text == text)
+                return &e;
+        return nullptr;
+    }
+    // Takes the events its output holds now.
+    void read() {
+        open = process->readAvailable();
+        while (const auto line = process->readLine(0))
+            if (const auto e = dn::test::parseEvent(*line))
+                events.push_back(*e);
+    }
 };
-
-// Starts the worker in folder with TEMP set to temp; its output comes through a pipe.
-Worker spawnWorker(const fs::path& folder, const fs::path& temp, int pauseMs) {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        throw std::runtime_error("pipe");
-    Worker w;
-    w.pid = ::fork();
-    if (w.pid == 0) {
-        ::dup2(fds[1], 1);
-        ::close(fds[0]);
-        ::close(fds[1]);
-        if (::chdir(folder.c_str()) != 0)
-            ::_exit(3);
-        ::setenv("TEMP", temp.c_str(), 1);
-        const std::string pause = std::to_string(pauseMs);
-        ::execl(DN_STARTUP_WORKER, DN_STARTUP_WORKER, pause.c_str(), static_cast<char*>(nullptr));
-        ::_exit(4);
-    }
-    ::close(fds[1]);
-    w.out = fds[0];
-    return w;
-}
-
-// Reads what is available from w; false at the end of its output.
-bool readSome(Worker& w) {
-    char buf[4096];
-    const ssize_t n = ::read(w.out, buf, sizeof buf);
-    if (n < 0 && errno == EINTR)
-        return true;
-    if (n <= 0)
-        return false;
-    w.buffer.append(buf, static_cast<size_t>(n));
-    for (size_t nl; (nl = w.buffer.find('\n')) != std::string::npos;) {
-        std::istringstream line(w.buffer.substr(0, nl));
-        w.buffer.erase(0, nl + 1);
-        Event e;
-        line >> e.what >> e.ms;
-        std::getline(line >> std::ws, e.text);
-        w.events.push_back(e);
-    }
-    return true;
-}
 
 } // namespace
 
 TEST_F(StartupTest, SecondInstanceWaitsForTheFirstAndCreatesNothingAgain) {
-    constexpr int kPause = 4500;
-    std::vector<Worker> workers;
-    workers.push_back(spawnWorker(data(), temp(), kPause));
-    workers.push_back(spawnWorker(data(), temp(), kPause));
+    ChildProcess::Options options;
+    options.workDir = data().string();
+    options.env = {{"TEMP", temp().string()}};
+    Instance instances[2];
+    for (Instance& i : instances)
+        i.process =
+            std::make_unique<ChildProcess>(DN_STARTUP_WORKER, std::vector<std::string>{}, options);
 
-    // Read both outputs to their ends; when the first purge begins, every file the
-    // start creates is there: keep a copy of them.
+    // Read both outputs to their ends. The first to hold the lock (its purge begins)
+    // goes on once the other shows the busy message; when it holds, every file the
+    // start creates is there: keep a copy of them. The second goes on at once.
     std::optional<std::map<std::string, std::string>> atFirstHold;
-    std::vector<bool> open(workers.size(), true);
-    while (open[0] || open[1]) {
+    int holder = -1;
+    bool holderGoes = false;
+    while (instances[0].open || instances[1].open) {
         std::vector<pollfd> fds;
-        for (size_t i = 0; i < workers.size(); ++i)
-            if (open[i])
-                fds.push_back({workers[i].out, POLLIN, 0});
-        ASSERT_GT(::poll(fds.data(), fds.size(), 60000), 0) << "workers hang";
-        for (size_t i = 0; i < workers.size(); ++i) {
-            if (!open[i])
+        for (const Instance& i : instances)
+            if (i.open)
+                fds.push_back({i.process->outputFd(), POLLIN, 0});
+        ASSERT_GT(::poll(fds.data(), fds.size(), 120000), 0) << "workers hang";
+        for (int k = 0; k < 2; ++k) {
+            Instance& i = instances[k];
+            if (!i.open)
                 continue;
-            for (const pollfd& p : fds)
-                if (p.fd == workers[i].out && p.revents)
-                    open[i] = readSome(workers[i]);
-            if (!atFirstHold && workers[i].first("HOLD"))
+            i.read();
+            if (!i.first("HOLD"))
+                continue;
+            if (holder < 0) {
+                holder = k;
                 atFirstHold = snapshot(data());
+            } else if (holder != k) {
+                i.process->closeInput(); // the second holder goes on at once
+            }
+        }
+        if (holder >= 0 && !holderGoes && instances[1 - holder].firstWait(dn::data::kBusyText)) {
+            instances[holder].process->send("go");
+            holderGoes = true;
         }
     }
-    for (Worker& w : workers) {
-        ::close(w.out);
-        ASSERT_EQ(::waitpid(w.pid, &w.status, 0), w.pid);
-        ASSERT_TRUE(WIFEXITED(w.status));
-        EXPECT_EQ(WEXITSTATUS(w.status), 0);
-        ASSERT_TRUE(w.first("MAIN"));
-        EXPECT_EQ(w.first("MAIN")->text, "1");
-        EXPECT_FALSE(w.first("ASK")) << w.first("ASK")->text;
+    for (Instance& i : instances) {
+        EXPECT_EQ(i.process->wait(), 0);
+        ASSERT_TRUE(i.first("MAIN"));
+        EXPECT_EQ(i.first("MAIN")->text, "1");
+        EXPECT_FALSE(i.first("ASK")) << i.first("ASK")->text;
     }
 
     // The first to hold the lock, and the one that waited for it.
-    ASSERT_TRUE(workers[0].first("HOLD") && workers[1].first("HOLD"));
-    const bool zeroFirst = workers[0].first("HOLD")->ms < workers[1].first("HOLD")->ms;
-    const Worker& holder = workers[zeroFirst ? 0 : 1];
-    const Worker& waiter = workers[zeroFirst ? 1 : 0];
-    const long long held = holder.first("HOLD")->ms;
-    EXPECT_GE(waiter.first("HOLD")->ms, held + kPause) << "the lock was not waited for";
-    EXPECT_FALSE(holder.first("WAIT"));
-    const Event* busy = waiter.first("WAIT");
+    ASSERT_GE(holder, 0);
+    const Instance& first = instances[holder];
+    const Instance& second = instances[1 - holder];
+    ASSERT_TRUE(first.first("GO") && second.first("HOLD") && second.first("START"));
+    EXPECT_GE(second.first("HOLD")->ms, first.first("GO")->ms) << "the lock was not waited for";
+    EXPECT_FALSE(first.first("WAIT"));
+    // The second showed the busy message while the first held the lock (the first
+    // went on only then), after three quiet seconds at least.
+    const Event* busy = second.firstWait(dn::data::kBusyText);
     ASSERT_TRUE(busy) << "no busy message";
-    EXPECT_EQ(busy->text, dn::data::kBusyText);
-    EXPECT_LT(busy->ms, held + kPause); // shown while the other held the lock
+    EXPECT_GE(busy->ms - second.first("START")->ms, dn::data::kQuietWait.count());
 
     // Nothing was created or written again after the first start's work.
     ASSERT_TRUE(atFirstHold);
     EXPECT_EQ(snapshot(data()), *atFirstHold);
-    EXPECT_EQ(names(data()), (std::set<std::string>{"DELTRA.CFG", "NET", "RUBRICA.DBF",
-                                                    "RUBRICA.DBT", "RUBRICA.NTX", "SCADENZE.DBF",
-                                                    "SCADENZE.DBT", "SCADENZE.NTX"}));
+    EXPECT_EQ(
+        fileNames(data()),
+        (std::set<std::string>{"DELTRA.CFG", "NET", "RUBRICA.DBF", "RUBRICA.DBT", "RUBRICA.NTX",
+                               "SCADENZE.DBF", "SCADENZE.DBT", "SCADENZE.NTX"}));
     EXPECT_EQ(dbfreadFields(file("NET")), "LOCK C 1 0\n1 0\n");
     // Both instance folders are gone again.
-    EXPECT_TRUE(names(temp()).empty());
+    EXPECT_TRUE(fileNames(temp()).empty());
 }

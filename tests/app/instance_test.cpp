@@ -1,7 +1,5 @@
 // Instance identity and the start-up lock: names, folders, the marker file, the
 // lock table and who holds its record lock.
-#include "startup_fixture.h"
-
 #include "common/data/errors.h"
 #include "common/data/instance.h"
 #include "common/data/library.h"
@@ -9,6 +7,7 @@
 #include "common/data/tables.h"
 #include "common/data/workspace.h"
 #include "common/dbf/table.h"
+#include "startup_fixture.h"
 
 using namespace dn;
 using namespace starttest;
@@ -29,12 +28,12 @@ bool recordLockFree(const std::string& table) {
 
 TEST_F(StartupTest, LockTableIsCreatedOnceWithOneRecord) {
     ASSERT_TRUE(data::SCREATE());
-    EXPECT_EQ(names(data()), std::set<std::string>{"NET"});
+    EXPECT_EQ(fileNames(data()), std::set<std::string>{"NET"});
     EXPECT_EQ(dbfreadFields(file("NET")), "LOCK C 1 0\n1 0\n");
     EXPECT_EQ(dbfreadRows(file("NET")), " |\n");
-    const std::string before = readBytes(file("NET"));
+    const std::string before = readFile(file("NET"));
     ASSERT_TRUE(data::SCREATE());
-    EXPECT_EQ(readBytes(file("NET")), before);
+    EXPECT_EQ(readFile(file("NET")), before);
     EXPECT_TRUE(data::usedAreas().empty());
 }
 
@@ -44,9 +43,9 @@ TEST_F(StartupTest, LockTableThatCannotBeWrittenEndsTheStartAndLeavesNothing) {
     platform::setFaultHooks(hooks);
     EXPECT_FALSE(data::SCREATE());
     platform::clearFaultHooks();
-    EXPECT_TRUE(names(data()).empty()); // neither the table nor its temporary file
+    EXPECT_TRUE(fileNames(data()).empty()); // neither the table nor its temporary file
     ASSERT_EQ(messages_.asked.size(), 1u);
-    EXPECT_NE(messages_.asked[0].find("insufficiente"), std::string::npos);
+    EXPECT_NE(messages_.asked[0].text.find("insufficiente"), std::string::npos);
     EXPECT_TRUE(data::SCREATE());
 }
 
@@ -64,7 +63,8 @@ TEST_F(StartupTest, LockAndUnlockDoNothingBeforeTheInstanceHasAName) {
 }
 
 TEST_F(StartupTest, UserNamesTheInstanceAndHoldsItsFolder) {
-    clock::setFixed(Date::fromYmd(2024, 2, 19), ((12 * 60 + 34) * 60 + 56) * 1000 + 780);
+    const dn::test::FixedClock fixed(Date::fromYmd(2024, 2, 19),
+                                     ((12 * 60 + 34) * 60 + 56) * 1000 + 780);
     data::USER();
     const std::string name = data::instance().name;
     EXPECT_EQ(name, std::string("\x7F") + "20240219" + "4529678");
@@ -72,19 +72,19 @@ TEST_F(StartupTest, UserNamesTheInstanceAndHoldsItsFolder) {
     EXPECT_EQ(data::instance().folder, folder.string());
     EXPECT_EQ(data::access().temp, folder.string() + "/");
     EXPECT_EQ(data::access().user, name);
-    EXPECT_EQ(names(folder), std::set<std::string>{"USER"});
+    EXPECT_EQ(fileNames(folder), std::set<std::string>{"USER"});
     EXPECT_TRUE(data::isLiveInstanceFolder(folder.string()));
 
     // The sweep of another starting instance leaves the live folder alone and
     // removes a crashed one's.
     fs::create_directories(temp() / "\x7F"
                                     "2024021800001");
-    writeBytes((temp() /
-                "\x7F"
-                "2024021800001" /
-                "USER")
-                   .string(),
-               "");
+    writeFile((temp() /
+               "\x7F"
+               "2024021800001" /
+               "USER")
+                  .string(),
+              "");
     EXPECT_EQ(data::sweepLeftovers(data().string(), temp().string()), 1);
     EXPECT_TRUE(fs::exists(folder / "USER"));
 
@@ -95,7 +95,7 @@ TEST_F(StartupTest, UserNamesTheInstanceAndHoldsItsFolder) {
 }
 
 TEST_F(StartupTest, UserFileInTheDataFolderKeepsTheDefaultUser) {
-    writeBytes(file("USER.USR"), "");
+    writeFile(file("USER.USR"), "");
     data::USER();
     EXPECT_EQ(data::access().user, "USER");
     EXPECT_FALSE(data::instance().name.empty());
@@ -119,20 +119,15 @@ TEST_F(StartupTest, StartupLockIsTheRecordLockOfTheLockTable) {
     // A disk or file message releases the lock before it shows.
     data::SLOCK();
     bool freeWhileShown = false;
-    struct Probe : RecordingMessages {
-        std::function<void()> onAsk;
-        int ask(int kind, const std::string& text, const std::string& title) override {
-            onAsk();
-            return RecordingMessages::ask(kind, text, title);
-        }
-    } probe;
-    probe.onAsk = [&] { freeWhileShown = recordLockFree(file("NET")); };
+    messages_.onAsk = [&](const dn::test::ScriptedMessages::Asked&) {
+        freeWhileShown = recordLockFree(file("NET"));
+    };
     EXPECT_FALSE(data::protect([&] {
         throw platform::FileError(platform::FileErrorKind::DiskFull, file("SCADENZE.DBF"), 0,
                                   "full");
     }));
-    ASSERT_EQ(probe.asked.size(), 1u);
-    EXPECT_EQ(probe.asked[0].rfind("Spazio sul disco ", 0), 0u) << probe.asked[0];
+    ASSERT_EQ(messages_.asked.size(), 1u);
+    EXPECT_EQ(messages_.asked[0].text.rfind("Spazio sul disco ", 0), 0u) << messages_.asked[0].text;
     EXPECT_TRUE(freeWhileShown);
     EXPECT_FALSE(data::startupLockHeld());
 }
@@ -151,7 +146,7 @@ TEST_F(StartupTest, MachineWideLockTableReplacesTheLocalOne) {
     }
     EXPECT_TRUE(data::ISVELT());
     EXPECT_TRUE(data::SCREATE());
-    EXPECT_TRUE(names(data()).empty()); // no local lock table
+    EXPECT_TRUE(fileNames(data()).empty()); // no local lock table
     data::USER();
     data::SLOCK();
     EXPECT_FALSE(recordLockFree(velt));

@@ -1,18 +1,13 @@
-#include "panel_fixture.h"
-
 #include "app/tables.h"
+#include "panel_fixture.h"
 #include "platform/lock_layout.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
 #include "toolkit/timer.h"
 
 #include <QDateTime>
 
-#include <fstream>
-
 #include <chrono>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 using namespace paneltest;
 using dn::TDialog;
@@ -40,19 +35,9 @@ public:
 
 // Runs the worker that appends a deadline as another computer would.
 int runWorker(const std::string& folder, int slot, Date due, bool done) {
-    const std::string slotText = std::to_string(slot);
-    const std::string dueText = due.dtos();
-    std::vector<std::string> args = {DN_PANEL_WORKER, folder, slotText, dueText, done ? "1" : "0"};
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, DN_PANEL_WORKER, nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    dn::test::ChildProcess worker(DN_PANEL_WORKER,
+                                  {folder, std::to_string(slot), due.dtos(), done ? "1" : "0"});
+    return worker.wait();
 }
 
 // The lamp timer's tick.
@@ -103,7 +88,7 @@ TEST_F(PanelFixture, TomorrowsDeadlineLightsTheLampOnTheNewDay) {
     t::DialogDriver drive;
     drive.on("DELTRANOTA", [&](TDialog& d) {
         EXPECT_EQ(lamp(d, 1), "SPENTO");
-        dn::clock::setFixed(kToday.addDays(1), 0);
+        clock_.set(kToday.addDays(1), 0);
         tick();
         EXPECT_EQ(lamp(d, 1), "ACCESO");
         t::closeBox(d);
@@ -117,7 +102,7 @@ TEST_F(PanelFixture, WriteByAnotherProcessReachesTheLampAtTheNextTick) {
     // scan's stamp compare as they do in use; the table was written a minute ago.
     const QDateTime now = QDateTime::currentDateTime();
     const Date today = day(now.date().year(), now.date().month(), now.date().day());
-    dn::clock::setFixed(today, now.time().msecsSinceStartOfDay());
+    clock_.set(today, now.time().msecsSinceStartOfDay());
     const fs::path table = fs::path(folder_.path()) / "SCADENZE.DBF";
     fs::last_write_time(table, fs::last_write_time(table) - std::chrono::minutes(1));
 
@@ -148,8 +133,8 @@ TEST_F(PanelFixture, FailedScanKeepsLampsAndStamp) {
         ASSERT_EQ(lamp(d, 1), "ACCESO");
         const auto stamp = *dn::app::lastLampScan();
         // A damaged index and a new day: the scan is due and fails.
-        { std::ofstream(fs::path(folder_.path()) / "SCADENZE.NTX", std::ios::trunc) << "rotto"; }
-        dn::clock::setFixed(kToday.addDays(1), 0);
+        t::writeFile(folder_ / "SCADENZE.NTX", "rotto");
+        clock_.set(kToday.addDays(1), 0);
         tick();
         EXPECT_EQ(messages_.asked.size(), 1u);
         EXPECT_EQ(lamp(d, 1), "ACCESO");

@@ -1,26 +1,12 @@
-#include "app/clockline.h"
 #include "app/mainwindow.h"
 #include "app/procedures.h"
 #include "panel_fixture.h"
+#include "tests/support/files.h"
 #include "toolkit/widgets.h"
-
-#include <fstream>
-#include <sstream>
 
 using namespace paneltest;
 using dn::TDialog;
 namespace t = dn::test;
-
-namespace {
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-} // namespace
 
 TEST_F(PanelFixture, NamesInSlotsOneAndThreeGiveThreeRows) {
     setName(1, "Anna");
@@ -41,8 +27,10 @@ TEST_F(PanelFixture, NamesInSlotsOneAndThreeGiveThreeRows) {
             EXPECT_TRUE(d.ControlWidget(dn::app::lampId(i))->isVisible()) << i;
         for (int i = 4; i <= 10; ++i)
             EXPECT_FALSE(d.ControlWidget(dn::app::lampId(i))->isVisible()) << i;
+        // The window itself: 24.35 px a row, the caption allowance and 33 px more.
+        t::settle();
         const int c = dn::app::captionAllowance();
-        EXPECT_EQ(dn::app::panelOuterHeight(d), static_cast<int>(24.35 * 3 + c + 33));
+        EXPECT_EQ(d.hWnd()->frameGeometry().height(), static_cast<int>(24.35 * 3 + c + 33));
         // The row lines of the three slots and the one under the clock line.
         int lines = 0;
         for (QWidget* w : d.hWnd()->findChildren<QWidget*>())
@@ -66,8 +54,8 @@ TEST_F(PanelFixture, FirstStartAsksForNamesBeforeThePanel) {
         t::closeBox(d);
     });
     runPanel();
-    EXPECT_NE(fileText("DELTRA.CFG").find("CFG_NM01=CUfficio\r\n"), std::string::npos)
-        << fileText("DELTRA.CFG");
+    EXPECT_NE(t::readFile("DELTRA.CFG").find("CFG_NM01=CUfficio\r\n"), std::string::npos)
+        << t::readFile("DELTRA.CFG");
 }
 
 TEST_F(PanelFixture, FirstStartWithNamesCancelledShowsNoPanel) {
@@ -108,16 +96,19 @@ TEST_F(PanelFixture, ClickOnTheClockLineOpensNothing) {
     setName(2, "Bruno");
     t::DialogDriver drive;
     drive.on("DELTRANOTA", [&](TDialog& d) {
-        const int row = dn::app::clockRow(d) + 4;
-        ASSERT_GT(dn::app::slotFromRow(row), 2);
-        t::click(d.hWnd(), 30, row);
         t::settle();
-        EXPECT_TRUE(messages_.asked.empty());
+        // On the clock line where it is drawn, below the two rows.
+        const DrawnText clock = drawnClock(d, 2, d.hWnd()->grab().toImage());
+        EXPECT_FALSE(clock.box.isNull()) << "no clock line drawn";
+        if (!clock.box.isNull()) {
+            t::click(d.hWnd(), clock.box.center().x(), clock.box.center().y());
+            t::settle();
+            EXPECT_TRUE(messages_.asked.empty());
+        }
         // Slot 2's row opens that slot's list (not available yet: its notice).
         t::click(d.hWnd(), 30, 30);
         t::settle();
-        ASSERT_EQ(messages_.asked.size(), 1u);
-        EXPECT_EQ(messages_.asked[0].text, dn::app::kNotYetAvailable);
+        EXPECT_EQ(messages_.askedTexts(), std::vector<std::string>{dn::app::kNotYetAvailable});
         t::closeBox(d);
     });
     runPanel();
@@ -164,21 +155,21 @@ TEST_F(PanelFixture, ClockWeekdayRedOnHolidaysAndSundaysNotOnSaturdays) {
                  {day(2025, 4, 26), false},  // Saturday
                  {day(2025, 4, 23), false}}; // Wednesday
     for (const auto& k : cases) {
-        dn::clock::setFixed(k.date, 10 * 3600 * 1000);
+        clock_.set(k.date, 10 * 3600 * 1000);
         t::DialogDriver drive;
         drive.on("DELTRANOTA", [&](TDialog& d) {
             t::settle();
             const QImage img = d.hWnd()->grab().toImage();
-            const std::string text = dn::app::clockText(k.date, "10:00:00");
-            const int row = dn::app::clockRow(d);
-            const int col = dn::app::clockColumn(d, text);
-            const int h = QFontMetrics(d.hWnd()->font()).height();
-            const int wd = d.GetWidth(text.substr(0, 4));
-            const QRect weekday = QRect(col, row, wd, h) & img.rect();
-            const QRect rest = QRect(col + wd, row, d.GetWidth(text) - wd, h) & img.rect();
-            EXPECT_EQ(redPixels(img, weekday) > 0, k.red) << k.date.toText();
-            EXPECT_GT(darkPixels(img, rest), 20) << k.date.toText();
-            EXPECT_EQ(redPixels(img, rest), 0) << k.date.toText();
+            // Weekday, date and time, under the last row.
+            const DrawnText clock = drawnClock(d, 1, img);
+            EXPECT_EQ(clock.words.size(), 3u) << k.date.toText();
+            if (clock.words.size() == 3) {
+                const QRect weekday = clock.words[0];
+                const QRect rest = clock.words[1] | clock.words[2];
+                EXPECT_EQ(redPixels(img, weekday) > 0, k.red) << k.date.toText();
+                EXPECT_GT(darkPixels(img, rest), 20) << k.date.toText();
+                EXPECT_EQ(redPixels(img, rest), 0) << k.date.toText();
+            }
             t::closeBox(d);
         });
         runPanel();

@@ -1,21 +1,23 @@
 #pragma once
 
 // Helpers of the start-up tests: a fresh data folder as the working directory and
-// a private temporary folder (TEMP) per test, a message seam that records what is
-// shown, and readers of the files on disk.
+// a private temporary folder (TEMP) per test, and readers of the files on disk.
 
 #include "common/config/variables.h"
 #include "common/data/errors.h"
 #include "common/data/library.h"
-#include "common/util/clock.h"
 #include "common/util/messages.h"
 #include "platform/file.h"
+#include "tests/support/env.h"
+#include "tests/support/files.h"
+#include "tests/support/fixed_clock.h"
+#include "tests/support/messages_fake.h"
+#include "tests/support/temp_folder.h"
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
@@ -29,54 +31,15 @@
 namespace starttest {
 
 namespace fs = std::filesystem;
-
-// Records every question and wait text; answers every question negatively.
-class RecordingMessages : public dn::Messages {
-public:
-    RecordingMessages() { dn::setMessages(this); }
-    ~RecordingMessages() override { dn::setMessages(nullptr); }
-    int ask(int kind, const std::string& text, const std::string&) override {
-        wait.reset();
-        asked.push_back(text);
-        return kind == 3 ? 2 : 0;
-    }
-    void showWait(const std::string& text, const std::string&, bool update) override {
-        if (wait && !update)
-            return;
-        wait = text;
-        waits.push_back(text);
-    }
-    void closeWait() override { wait.reset(); }
-    std::optional<std::string> currentWait() const override { return wait; }
-    void processEvents() override {}
-
-    std::vector<std::string> asked;
-    std::vector<std::string> waits;
-    std::optional<std::string> wait;
-};
-
-inline std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// Names in a folder, sorted.
-inline std::set<std::string> names(const fs::path& folder) {
-    std::set<std::string> out;
-    for (const auto& e : fs::directory_iterator(folder))
-        out.insert(e.path().filename().string());
-    return out;
-}
+using dn::test::fileNames;
+using dn::test::readFile;
+using dn::test::writeFile;
 
 // Every file of a folder with its bytes.
 inline std::map<std::string, std::string> snapshot(const fs::path& folder) {
     std::map<std::string, std::string> out;
-    for (const std::string& n : names(folder))
-        out[n] = readBytes((folder / n).string());
+    for (const std::string& n : fileNames(folder))
+        out[n] = readFile((folder / n).string());
     return out;
 }
 
@@ -142,20 +105,14 @@ inline std::string perlKeys(const std::string& index, const std::string& tag) {
 // Each test starts in a fresh data folder as the working directory, with its own
 // TEMP, no variables, the library started and the end of the program turned into
 // an exception; afterwards the library is shut down and the folders removed.
+// Questions get their negative answer.
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = fs::temp_directory_path() / ("dn_start_" + std::to_string(::getpid()) + "_" +
-                                             info->test_suite_name() + "_" + info->name());
-        fs::remove_all(root_);
         fs::create_directories(data());
         fs::create_directories(temp());
-        oldTemp_ =
-            std::getenv("TEMP") ? std::optional<std::string>(std::getenv("TEMP")) : std::nullopt;
-        ::setenv("TEMP", temp().c_str(), 1);
-        oldCwd_ = fs::current_path();
-        fs::current_path(data());
+        tempVar_.emplace("TEMP", temp().string());
+        in_.emplace(data().string());
         dn::config::variables().clear();
         dn::data::setEndProgram([] { throw std::runtime_error("the program would end here"); });
         dn::data::startupLibrary();
@@ -168,15 +125,9 @@ protected:
         } catch (...) {
         }
         dn::data::setEndProgram({});
-        dn::clock::useSystem();
         dn::config::variables().clear();
-        fs::current_path(oldCwd_);
-        if (oldTemp_)
-            ::setenv("TEMP", oldTemp_->c_str(), 1);
-        else
-            ::unsetenv("TEMP");
-        std::error_code ec;
-        fs::remove_all(root_, ec);
+        in_.reset();
+        tempVar_.reset();
     }
 
     // Shuts the library down and starts it again, as a new run of the program does.
@@ -186,16 +137,16 @@ protected:
         dn::data::startupLibrary();
     }
 
-    fs::path data() const { return root_ / "data"; }
-    fs::path temp() const { return root_ / "temp"; }
+    fs::path data() const { return fs::path(root_.path()) / "data"; }
+    fs::path temp() const { return fs::path(root_.path()) / "temp"; }
     std::string file(const std::string& name) const { return (data() / name).string(); }
 
-    RecordingMessages messages_;
+    dn::test::ScriptedMessages messages_{dn::test::ScriptedMessages::Unanswered::Negative};
 
 private:
-    fs::path root_;
-    fs::path oldCwd_;
-    std::optional<std::string> oldTemp_;
+    dn::test::TempFolder root_;
+    std::optional<dn::test::ScopedEnv> tempVar_;
+    std::optional<dn::test::InFolder> in_;
 };
 
 } // namespace starttest

@@ -1,8 +1,6 @@
 // The start-up sequence in a data folder of its own: what a first start creates,
 // what later starts keep, the index rebuild, the configuration file, the purge and
 // the failure paths.
-#include "startup_fixture.h"
-
 #include "app/aggiorna.h"
 #include "app/settings.h"
 #include "app/startup.h"
@@ -15,12 +13,14 @@
 #include "common/dbf/index_file.h"
 #include "common/dbf/table.h"
 #include "common/schema/tables.h"
-#include "config/first_start.h"
-#include "platform/mounts.h"
+#include "startup_fixture.h"
+#include "tests/support/first_start.h"
+#include "tests/support/mounts.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <fstream>
 #include <map>
 
 using namespace dn;
@@ -102,8 +102,8 @@ TEST_F(StartupTest, FirstStartCreatesEveryFileAndLaterStartsKeepThem) {
     EXPECT_TRUE(messages_.asked.empty());
     EXPECT_FALSE(data::startupLockHeld());
     EXPECT_TRUE(data::usedAreas().empty()); // no table open when the panel starts
-    EXPECT_EQ(names(data()), kAllFiles);
-    EXPECT_EQ(readBytes(file("DELTRA.CFG")), kFirstStartConfig);
+    EXPECT_EQ(fileNames(data()), kAllFiles);
+    EXPECT_EQ(readFile(file("DELTRA.CFG")), dn::test::kFirstStartConfig);
     EXPECT_EQ(config::variables().names().size(), 24u);
     EXPECT_EQ(config::variables().text("CFG_NM10", "?"), "");
     EXPECT_FALSE(config::variables().logical("CFG_SOT", true));
@@ -169,17 +169,17 @@ TEST_F(StartupTest, MissingDeadlineIndexIsRebuiltWithoutDeletedRecords) {
 }
 
 TEST_F(StartupTest, HandEditedConfigurationIsLoadedAndWrittenBackInPlace) {
-    writeBytes(file("DELTRA.CFG"), "; impostazioni\r\n"
-                                   "[Vars]\r\n"
-                                   "CFG_NM01=CRossi\r\n"
-                                   "CFG_XYZ=Cabc\r\n"
-                                   "CFG_DES=L.T.\r\n"
-                                   "CFG_SUP=N12abc\r\n"
-                                   "CFG_SIN=X1\r\n"
-                                   "; fine\r\n");
-    const std::string edited = readBytes(file("DELTRA.CFG"));
+    writeFile(file("DELTRA.CFG"), "; impostazioni\r\n"
+                                  "[Vars]\r\n"
+                                  "CFG_NM01=CRossi\r\n"
+                                  "CFG_XYZ=Cabc\r\n"
+                                  "CFG_DES=L.T.\r\n"
+                                  "CFG_SUP=N12abc\r\n"
+                                  "CFG_SIN=X1\r\n"
+                                  "; fine\r\n");
+    const std::string edited = readFile(file("DELTRA.CFG"));
     ASSERT_TRUE(app::MAIN());
-    EXPECT_EQ(readBytes(file("DELTRA.CFG")), edited); // loading writes nothing
+    EXPECT_EQ(readFile(file("DELTRA.CFG")), edited); // loading writes nothing
     const auto& vars = config::variables();
     EXPECT_EQ(vars.text("CFG_NM01"), "Rossi");
     EXPECT_EQ(vars.text("CFG_XYZ"), "abc");
@@ -204,9 +204,9 @@ TEST_F(StartupTest, HandEditedConfigurationIsLoadedAndWrittenBackInPlace) {
     for (int i = 1; i <= 10; ++i)
         expected += "CFG_PW" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "=C\r\n";
     expected += "CFG_SOT=L.F.\r\n";
-    EXPECT_EQ(readBytes(file("DELTRA.CFG")), expected);
+    EXPECT_EQ(readFile(file("DELTRA.CFG")), expected);
     ASSERT_TRUE(app::saveConfig());
-    EXPECT_EQ(readBytes(file("DELTRA.CFG")), expected);
+    EXPECT_EQ(readFile(file("DELTRA.CFG")), expected);
 
     // The unknown name survives the next run too.
     restart();
@@ -217,7 +217,7 @@ TEST_F(StartupTest, HandEditedConfigurationIsLoadedAndWrittenBackInPlace) {
 
 TEST_F(StartupTest, PurgeDeletesOnlyDoneDeadlinesOfPastDays) {
     const Date today = Date::fromYmd(2024, 3, 15);
-    clock::setFixed(today, 10 * 3600 * 1000);
+    dn::test::FixedClock fixed(today, 10 * 3600 * 1000);
     ASSERT_TRUE(app::MAIN());
     const auto recnos = addDeadlines({{1, today, "", true, "fatta oggi"},
                                       {1, today.addDays(-365), "", false, "aperta l'anno scorso"},
@@ -237,7 +237,7 @@ TEST_F(StartupTest, PurgeDeletesOnlyDoneDeadlinesOfPastDays) {
     EXPECT_EQ(keys.find("\t5\n"), std::string::npos);
 
     // The next day the deadline done today goes too.
-    clock::setFixed(today.addDays(1));
+    fixed.set(today.addDays(1));
     ASSERT_TRUE(app::AGGIORNA());
     EXPECT_TRUE(deletedFlags(file("SCADENZE.DBF"))[1]);
     EXPECT_TRUE(data::usedAreas().empty());
@@ -255,11 +255,12 @@ TEST_F(StartupTest, FailedContactIndexBuildLeavesNoIndexAndEndsTheStart) {
     platform::setFaultHooks(hooks);
     EXPECT_FALSE(app::MAIN());
     platform::clearFaultHooks();
-    EXPECT_EQ(names(data()),
+    EXPECT_EQ(fileNames(data()),
               (std::set<std::string>{"NET", "RUBRICA.DBF", "RUBRICA.DBT", "SCADENZE.DBF",
                                      "SCADENZE.DBT", "SCADENZE.NTX"}));
     ASSERT_EQ(messages_.asked.size(), 1u);
-    EXPECT_NE(messages_.asked[0].find("insufficiente"), std::string::npos) << messages_.asked[0];
+    EXPECT_NE(messages_.asked[0].text.find("insufficiente"), std::string::npos)
+        << messages_.asked[0].text;
     EXPECT_FALSE(config::variables().exists("CFG_NM01")); // the start went no further
 
     // The index is in place but cannot be opened afterwards: it is deleted again.
@@ -279,7 +280,7 @@ TEST_F(StartupTest, FailedContactIndexBuildLeavesNoIndexAndEndsTheStart) {
     // The next start builds it.
     restart();
     ASSERT_TRUE(app::MAIN());
-    EXPECT_EQ(names(data()), kAllFiles);
+    EXPECT_EQ(fileNames(data()), kAllFiles);
 }
 
 namespace {
@@ -343,7 +344,7 @@ TEST_F(StartupTest, FailedStartShowsItsMessageAndOpensNoWindow) {
 // A configuration file that cannot be written is reported and ends the start,
 // instead of passing as saved.
 TEST_F(StartupTest, UnwritableConfigurationFileEndsTheStartWithItsMessage) {
-    auto mount = fstest::ScopedMount::tmpfs(data().string(), 256 * 1024);
+    auto mount = dn::test::ScopedMount::tmpfs(data().string(), 256 * 1024);
     if (!mount.ok())
         GTEST_SKIP() << mount.error();
     fs::current_path(data()); // into the new file system
@@ -358,8 +359,8 @@ TEST_F(StartupTest, UnwritableConfigurationFileEndsTheStartWithItsMessage) {
     }
     EXPECT_FALSE(app::MAIN());
     ASSERT_EQ(messages_.asked.size(), 1u);
-    EXPECT_EQ(messages_.asked[0].rfind("Spazio sul disco ", 0), 0u) << messages_.asked[0];
-    EXPECT_NE(messages_.asked[0].find("DELTRA.CFG"), std::string::npos);
+    EXPECT_EQ(messages_.asked[0].text.rfind("Spazio sul disco ", 0), 0u) << messages_.asked[0].text;
+    EXPECT_NE(messages_.asked[0].text.find("DELTRA.CFG"), std::string::npos);
     EXPECT_FALSE(fs::exists(data() / "DELTRA.CFG"));
     EXPECT_FALSE(data::startupLockHeld()); // released before the message
     EXPECT_EQ(config::variables().names().size(), 24u);
@@ -367,7 +368,7 @@ TEST_F(StartupTest, UnwritableConfigurationFileEndsTheStartWithItsMessage) {
     fs::remove(data() / "fill");
     restart();
     ASSERT_TRUE(app::MAIN());
-    EXPECT_EQ(readBytes(file("DELTRA.CFG")), kFirstStartConfig);
+    EXPECT_EQ(readFile(file("DELTRA.CFG")), dn::test::kFirstStartConfig);
     restart();
     fs::current_path(data().parent_path());
 }

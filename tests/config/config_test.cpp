@@ -1,17 +1,18 @@
 #include "common/config/inifile.h"
 #include "common/config/variables.h"
-#include "config/first_start.h"
 #include "platform/file.h"
-#include "platform/fs_fixture.h"
-#include "platform/mounts.h"
+#include "tests/support/files.h"
+#include "tests/support/first_start.h"
+#include "tests/support/mounts.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 using namespace dn;
 using namespace dn::config;
-using fstest::readBytes;
-using fstest::writeBytes;
+using dn::test::readFile;
+using dn::test::writeFile;
 
 namespace {
 
@@ -20,7 +21,7 @@ class ConfigFile : public ::testing::Test {
 protected:
     void SetUp() override {
         old_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_.str());
+        std::filesystem::current_path(dir_.path());
         variables().clear();
     }
     void TearDown() override {
@@ -40,7 +41,7 @@ protected:
         variables().set("CFG_DES", false);
     }
 
-    fstest::TempDir dir_;
+    dn::test::TempFolder dir_;
     std::filesystem::path old_;
 };
 
@@ -98,10 +99,10 @@ TEST_F(ConfigFile, FirstStartWritesAllDefaultsInNameOrder) {
     variables().set("ALTRO", "not in the group");
     variables().set("cfg_", Value()); // declared only: nothing to write
     SAVEINI("CFG_*", "DELTRA.CFG");
-    EXPECT_EQ(readBytes(dir_ / "DELTRA.CFG"), kFirstStartConfig);
+    EXPECT_EQ(readFile(dir_ / "DELTRA.CFG"), dn::test::kFirstStartConfig);
     // Saving again writes the same file.
     SAVEINI("CFG_*", "DELTRA.CFG");
-    EXPECT_EQ(readBytes(dir_ / "DELTRA.CFG"), kFirstStartConfig);
+    EXPECT_EQ(readFile(dir_ / "DELTRA.CFG"), dn::test::kFirstStartConfig);
     // The prefix is case-sensitive.
     std::filesystem::remove(dir_ / "DELTRA.CFG");
     SAVEINI("cfg_*", "DELTRA.CFG");
@@ -110,14 +111,14 @@ TEST_F(ConfigFile, FirstStartWritesAllDefaultsInNameOrder) {
 
 TEST_F(ConfigFile, RestoreLoadsKnownAndUnknownNamesAndSkipsUnknownLetters) {
     createDefaults();
-    writeBytes(dir_ / "DELTRA.CFG", "[Vars]\r\n"
-                                    "CFG_NM01=CRossi\r\n"
-                                    "CFG_SUP=N12abc\r\n"
-                                    "CFG_DES=L.T.\r\n"
-                                    "CFG_SIN=X1\r\n"
-                                    "CFG_PW01=\r\n"
-                                    "CFG_XYZ=Cabc\r\n"
-                                    "cfg_low=D01/03/2025\r\n");
+    writeFile(dir_ / "DELTRA.CFG", "[Vars]\r\n"
+                                   "CFG_NM01=CRossi\r\n"
+                                   "CFG_SUP=N12abc\r\n"
+                                   "CFG_DES=L.T.\r\n"
+                                   "CFG_SIN=X1\r\n"
+                                   "CFG_PW01=\r\n"
+                                   "CFG_XYZ=Cabc\r\n"
+                                   "cfg_low=D01/03/2025\r\n");
     RESTOREINI("DELTRA.CFG");
     auto& v = variables();
     EXPECT_EQ(v.text("CFG_NM01"), "Rossi");
@@ -132,13 +133,13 @@ TEST_F(ConfigFile, RestoreLoadsKnownAndUnknownNamesAndSkipsUnknownLetters) {
 }
 
 TEST_F(ConfigFile, UnknownLineWithUnknownLetterStaysAsItIs) {
-    writeBytes(dir_ / "DELTRA.CFG", "[Vars]\r\nCFG_ODD=X1\r\nCFG_A=N1\r\n");
+    writeFile(dir_ / "DELTRA.CFG", "[Vars]\r\nCFG_ODD=X1\r\nCFG_A=N1\r\n");
     for (const auto& name : std::vector<std::string>{"CFG_ODD", "CFG_A"})
         variables().declare(name);
     RESTOREINI("DELTRA.CFG");
     EXPECT_TRUE(variables().get("CFG_ODD").isAbsent());
     SAVEINI("CFG_*", "DELTRA.CFG");
-    EXPECT_EQ(readBytes(dir_ / "DELTRA.CFG"), "[Vars]\r\nCFG_ODD=X1\r\nCFG_A=N1\r\n");
+    EXPECT_EQ(readFile(dir_ / "DELTRA.CFG"), "[Vars]\r\nCFG_ODD=X1\r\nCFG_A=N1\r\n");
 }
 
 TEST_F(ConfigFile, HandEditedFileKeepsCommentsOrderAndOtherSections) {
@@ -150,7 +151,7 @@ TEST_F(ConfigFile, HandEditedFileKeepsCommentsOrderAndOtherSections) {
                                "\r\n"
                                "[Altro]\r\n"
                                "CFG_NM01=Cnon mio\r\n";
-    writeBytes(dir_ / "DELTRA.CFG", edited);
+    writeFile(dir_ / "DELTRA.CFG", edited);
     variables().set("CFG_SUP", 0);
     variables().set("CFG_DES", false);
     variables().set("CFG_NM01", "Bianchi");
@@ -167,9 +168,9 @@ TEST_F(ConfigFile, HandEditedFileKeepsCommentsOrderAndOtherSections) {
                                  "\r\n"
                                  "[Altro]\r\n"
                                  "CFG_NM01=Cnon mio\r\n";
-    EXPECT_EQ(readBytes(dir_ / "DELTRA.CFG"), expected);
+    EXPECT_EQ(readFile(dir_ / "DELTRA.CFG"), expected);
     SAVEINI("CFG_*", "DELTRA.CFG");
-    EXPECT_EQ(readBytes(dir_ / "DELTRA.CFG"), expected);
+    EXPECT_EQ(readFile(dir_ / "DELTRA.CFG"), expected);
 }
 
 TEST_F(ConfigFile, MissingFileChangesNothingAndRelativeNamesMeanTheWorkingFolder) {
@@ -179,7 +180,7 @@ TEST_F(ConfigFile, MissingFileChangesNothingAndRelativeNamesMeanTheWorkingFolder
     EXPECT_EQ(variables().text("CFG_NM01"), "Verdi");
     std::filesystem::create_directory(dir_ / "sub");
     SAVEINI("CFG_NM01*", "sub/../DELTRA.CFG");
-    EXPECT_EQ(readBytes(dir_ / "DELTRA.CFG"), "[Vars]\r\nCFG_NM01=CVerdi\r\n");
+    EXPECT_EQ(readFile(dir_ / "DELTRA.CFG"), "[Vars]\r\nCFG_NM01=CVerdi\r\n");
 }
 
 TEST_F(ConfigFile, TextWithALineBreakIsRefusedBeforeTheFileIsTouched) {
@@ -191,9 +192,9 @@ TEST_F(ConfigFile, TextWithALineBreakIsRefusedBeforeTheFileIsTouched) {
 // A refused write is reported as the file error behind it, never passed over; the
 // run keeps its values and the file keeps what it had.
 TEST_F(ConfigFile, WriteOnReadOnlyMediumIsReportedAndLosesNothing) {
-    writeBytes(dir_ / "DELTRA.CFG", "[Vars]\r\nCFG_NM01=CRossi\r\n");
+    writeFile(dir_ / "DELTRA.CFG", "[Vars]\r\nCFG_NM01=CRossi\r\n");
     std::filesystem::create_directory(dir_ / "ro");
-    auto mount = fstest::ScopedMount::bind(dir_.str(), dir_ / "ro", true);
+    auto mount = dn::test::ScopedMount::bind(dir_.path(), dir_ / "ro", true);
     if (!mount.ok())
         GTEST_SKIP() << mount.error();
     variables().set("CFG_NM01", "Bianchi");
@@ -205,7 +206,7 @@ TEST_F(ConfigFile, WriteOnReadOnlyMediumIsReportedAndLosesNothing) {
         EXPECT_EQ(e.path(), dir_ / "ro/DELTRA.CFG");
     }
     EXPECT_EQ(variables().text("CFG_NM01"), "Bianchi");
-    EXPECT_EQ(readBytes(dir_ / "DELTRA.CFG"), "[Vars]\r\nCFG_NM01=CRossi\r\n");
+    EXPECT_EQ(readFile(dir_ / "DELTRA.CFG"), "[Vars]\r\nCFG_NM01=CRossi\r\n");
     // A new file on that medium is refused the same way.
     try {
         SAVEINI("CFG_*", dir_ / "ro/NUOVO.CFG");

@@ -7,7 +7,7 @@
 #include "common/util/cp1252.h"
 #include "data_test_util.h"
 #include "platform/file.h"
-#include "platform/mounts.h"
+#include "tests/support/mounts.h"
 
 #include <cerrno>
 #include <fstream>
@@ -40,8 +40,9 @@ protected:
     // The message the handler shows for an error thrown in a protected block.
     std::string messageFor(const std::function<void()>& fail) {
         msgs.events.clear();
+        msgs.asked.clear();
         EXPECT_FALSE(protect(fail));
-        const auto asked = msgs.asked();
+        const auto asked = msgs.askedTexts();
         return asked.empty() ? std::string("<none>") : asked.back();
     }
     static std::function<void()> fileError(FileErrorKind k, int os, const std::string& path) {
@@ -128,7 +129,7 @@ TEST_F(ErrorsTest, AFullDiskAndAWriteProtectedDiskAreTriedForReal) {
     const std::string small = dataDir() + "/small";
     fs::create_directories(small);
     {
-        auto m = fstest::ScopedMount::tmpfs(small, 64 * 1024);
+        auto m = dn::test::ScopedMount::tmpfs(small, 64 * 1024);
         if (!m.ok())
             GTEST_SKIP() << m.error();
         DBGEN(small + "/RUBRICA", datatest::contactFields());
@@ -155,7 +156,7 @@ TEST_F(ErrorsTest, AFullDiskAndAWriteProtectedDiskAreTriedForReal) {
     const std::string ro = dataDir() + "/ro";
     fs::create_directories(ro);
     DBGEN(ro + "/SCADENZE", datatest::deadlineFields());
-    auto m = fstest::ScopedMount::bind(ro, ro, true);
+    auto m = dn::test::ScopedMount::bind(ro, ro, true);
     if (!m.ok())
         GTEST_SKIP() << m.error();
     const std::string msg = messageFor([&] { DBOPEN(false, {}, ro + "/SCADENZE"); });
@@ -164,11 +165,11 @@ TEST_F(ErrorsTest, AFullDiskAndAWriteProtectedDiskAreTriedForReal) {
 }
 
 TEST_F(ErrorsTest, AnyOtherErrorOffersTheReportAndEndsTheProgram) {
-    msgs.answers = {1};
+    msgs.answer(1);
     EXPECT_FALSE(protect([] { throw std::runtime_error("index & key; #1"); }));
     ASSERT_EQ(msgs.events.size(), 1u);
-    const auto& q = msgs.events[0];
-    EXPECT_EQ(q.askKind, 4);
+    const auto& q = msgs.asked[0];
+    EXPECT_EQ(q.kind, 4);
     EXPECT_EQ(q.text.rfind("Error ?\?\?/?\?\?  index & key; #1;Function: ", 0), 0u) << q.text;
     EXPECT_NE(q.text.find("  Line: "), std::string::npos);
     EXPECT_EQ(q.text.substr(q.text.size() - 39), ";;Inviare rapporto di errore via email?");
@@ -183,9 +184,9 @@ TEST_F(ErrorsTest, AnyOtherErrorOffersTheReportAndEndsTheProgram) {
     EXPECT_EQ(ended, 1);
 
     // Answered no: no report, the program still ends.
-    msgs.answers = {0};
+    msgs.answer(0);
     EXPECT_FALSE(protect([] { throw dbf::TableError("no current record"); }));
-    EXPECT_EQ(msgs.asked().back().rfind("Error DBF/???  no current record;Function: ", 0), 0u);
+    EXPECT_EQ(msgs.askedTexts().back().rfind("Error DBF/???  no current record;Function: ", 0), 0u);
     EXPECT_EQ(links.size(), 1u);
     EXPECT_EQ(ended, 2);
 }

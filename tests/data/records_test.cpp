@@ -1,8 +1,8 @@
 #include "common/data/indexes.h"
 #include "common/data/records.h"
 #include "data_test_util.h"
-#include "platform/mounts.h"
 #include "platform/sound.h"
+#include "tests/support/mounts.h"
 
 using namespace dn;
 using namespace dn::data;
@@ -44,16 +44,16 @@ TEST_F(RecordsTest, DelRecAsksAndDeletesOnlyOnConfirmation) {
 
     // Cancel changes nothing.
     DBGOTOP();
-    msgs.answers = {0};
+    msgs.answer(0);
     EXPECT_FALSE(DELREC());
     ASSERT_EQ(msgs.events.size(), 1u);
     EXPECT_EQ(msgs.events[0].text, "Confermi la cancellazione?");
-    EXPECT_EQ(msgs.events[0].askKind, 2);
+    EXPECT_EQ(msgs.asked[0].kind, 2);
     EXPECT_EQ(ORDKEYCOUNT(), 3u);
     EXPECT_EQ(DBRECNO(), 1u);
 
     // OK deletes it and moves to the next one; no probe file is left behind.
-    msgs.answers = {1};
+    msgs.answer(1);
     EXPECT_TRUE(DELREC());
     EXPECT_EQ(ORDKEYCOUNT(), 2u);
     EXPECT_EQ(DBRECNO(), 2u);
@@ -64,18 +64,18 @@ TEST_F(RecordsTest, DelRecAsksAndDeletesOnlyOnConfirmation) {
 TEST_F(RecordsTest, DelRecRefusesAWriteProtectedDrive) {
     const std::string ro = tmpDir() + "/ro";
     fs::create_directories(ro);
-    auto m = fstest::ScopedMount::bind(ro, ro, true);
+    auto m = dn::test::ScopedMount::bind(ro, ro, true);
     if (!m.ok())
         GTEST_SKIP() << m.error();
     // The working directory is the protected drive; the table itself lies elsewhere.
     fs::current_path(ro);
     DBGOTOP();
-    msgs.answers = {1};
+    msgs.answer(1);
     const bool deleted = DELREC();
     fs::current_path(dataDir());
     EXPECT_FALSE(deleted);
-    EXPECT_EQ(msgs.asked(), (std::vector<std::string>{"Confermi la cancellazione?",
-                                                      "Disco protetto da scrittura."}));
+    EXPECT_EQ(msgs.askedTexts(), (std::vector<std::string>{"Confermi la cancellazione?",
+                                                           "Disco protetto da scrittura."}));
     EXPECT_EQ(ORDKEYCOUNT(), 3u);
     EXPECT_FALSE(DBDELETED());
 }

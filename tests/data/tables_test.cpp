@@ -5,6 +5,7 @@
 #include "common/data/views.h"
 #include "common/util/clock.h"
 #include "data_test_util.h"
+#include "tests/support/fixed_clock.h"
 
 #include <fstream>
 #include <set>
@@ -71,7 +72,7 @@ TEST_F(TablesTest, GenRefusesATooFullDriveAndCreatesNothing) {
     });
     EXPECT_FALSE(ok);
     EXPECT_FALSE(finished);
-    EXPECT_EQ(msgs.asked(), std::vector<std::string>{"Spazio su disco insufficiente."});
+    EXPECT_EQ(msgs.askedTexts(), std::vector<std::string>{"Spazio su disco insufficiente."});
     EXPECT_FALSE(fs::exists("SCADENZE.DBF"));
     EXPECT_FALSE(fs::exists("SCADENZE.DBT"));
 }
@@ -88,13 +89,15 @@ TEST_F(TablesTest, NetUsedSeesEveryOtherOpen) {
 }
 
 TEST_F(TablesTest, TemporaryNamesNeverRepeat) {
-    clock::setFixed(Date::fromYmd(2024, 2, 19), ((12 * 60 + 34) * 60 + 56) * 1000 + 780);
-    EXPECT_EQ(GETNEWFNAME(), "\x7f"
-                             "202402194529678");
-    const std::string second = GETNEWFNAME();
-    EXPECT_EQ(second, "\x7f"
-                      "202402194529679");
-    clock::useSystem();
+    {
+        const test::FixedClock fixed(Date::fromYmd(2024, 2, 19),
+                                     ((12 * 60 + 34) * 60 + 56) * 1000 + 780);
+        EXPECT_EQ(GETNEWFNAME(), "\x7f"
+                                 "202402194529678");
+        const std::string second = GETNEWFNAME();
+        EXPECT_EQ(second, "\x7f"
+                          "202402194529679");
+    }
     std::set<std::string> names;
     for (int i = 0; i < 5; ++i)
         names.insert(GETNEWFNAME());
@@ -157,7 +160,8 @@ TEST_F(TablesTest, GuardClosesAndReselectsOnEveryWayOut) {
         g.open("MISSING");
     });
     EXPECT_FALSE(ok);
-    EXPECT_EQ(msgs.asked(), std::vector<std::string>{"Impossibile aprire il file MISSING.DBF."});
+    EXPECT_EQ(msgs.askedTexts(),
+              std::vector<std::string>{"Impossibile aprire il file MISSING.DBF."});
     EXPECT_EQ(SELECT(), 5);
     EXPECT_TRUE(usedAreas().empty());
     // Any other exception passing through.

@@ -7,9 +7,7 @@
 #include "common/schema/tables.h"
 #include "data_test_util.h"
 #include "support/dntable_run.h"
-
-#include <fstream>
-#include <iterator>
+#include "tests/support/files.h"
 
 #ifdef DN_DNTABLE
 
@@ -18,11 +16,6 @@ using namespace dn::data;
 using datatest::DataTest;
 
 namespace {
-
-std::string bytesOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class ToolCheckTest : public DataTest {
 protected:
@@ -36,13 +29,13 @@ protected:
     // the one the data layer wrote and still passes the check.
     void checkAndRebuild(const std::string& table, const std::string& index, uint64_t keys) {
         SCOPED_TRACE(index);
-        const std::string built = bytesOf(path(index));
+        const std::string built = test::readFile(path(index));
         test::ToolRun r = tool("check", table, index);
         EXPECT_EQ(r.status, 0) << r.out;
         EXPECT_NE(r.out.find("OK: " + std::to_string(keys) + " keys"), std::string::npos) << r.out;
         r = tool("reindex", table, index);
         EXPECT_EQ(r.status, 0) << r.out;
-        EXPECT_EQ(bytesOf(path(index)), built);
+        EXPECT_EQ(test::readFile(path(index)), built);
         r = tool("check", table, index);
         EXPECT_EQ(r.status, 0) << r.out;
     }

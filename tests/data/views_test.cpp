@@ -5,7 +5,6 @@
 #include "common/util/cp1252.h"
 #include "common/util/trim.h"
 #include "data_test_util.h"
-
 #include "platform/fileops.h"
 #include <fstream>
 
@@ -88,8 +87,8 @@ TEST_F(ViewsTest, AViewLiesOverTheScopedOrderAndClearingRestoresIt) {
     EXPECT_EQ(ORDKEYCOUNT(), 3u);
     EXPECT_EQ(TOTREC(), 5u); // all of slot 2's deadlines
     EXPECT_EQ(ORDNAME().rfind("\x7fVIEW1", 0), 0u);
-    EXPECT_EQ(msgs.shown(), std::vector<std::string>{"Elaborazione in corso..."});
-    EXPECT_FALSE(msgs.wait);
+    EXPECT_EQ(msgs.waits, std::vector<std::string>{"Elaborazione in corso..."});
+    EXPECT_FALSE(msgs.currentWait());
 
     DBCLEARVIEW(false);
     EXPECT_EQ(ORDNAME(), "SCADENZE");
@@ -176,8 +175,8 @@ TEST_F(ViewsTest, WithoutAnIndexTheViewIsInRecordOrder) {
     EXPECT_EQ(ORDKEY(), "RECNO()");
     EXPECT_EQ(rows(), (std::vector<std::string>{"12 09:00", "1 10:30", "1 08:15", "9 17:00"}));
     // A wait message on screen makes the build quiet.
-    EXPECT_EQ(msgs.shown(), std::vector<std::string>{"Manutenzione in corso."});
-    EXPECT_EQ(msgs.wait, "Manutenzione in corso.");
+    EXPECT_EQ(msgs.waits, std::vector<std::string>{"Manutenzione in corso."});
+    EXPECT_EQ(msgs.currentWait(), "Manutenzione in corso.");
     DBCLEARVIEW(false);
     EXPECT_EQ(ORDNAME(), "");
     EXPECT_EQ(rows().size(), 7u);
@@ -188,10 +187,10 @@ TEST_F(ViewsTest, OnlyAreasOneTo249HaveViews) {
     DBSELECTAREA(250);
     DBOPEN(false, {}, "SCADENZE", "OTHER");
     EXPECT_FALSE(protect([] { DBSETVIEW(pending(), ""); }));
-    ASSERT_EQ(msgs.asked().size(), 1u);
-    EXPECT_EQ(
-        msgs.asked()[0].rfind("Error DBCMD/1  views are possible only in work areas 1 to 249", 0),
-        0u);
+    ASSERT_EQ(msgs.askedTexts().size(), 1u);
+    EXPECT_EQ(msgs.askedTexts()[0].rfind(
+                  "Error DBCMD/1  views are possible only in work areas 1 to 249", 0),
+              0u);
 }
 
 TEST_F(ViewsTest, ClearingStartsAgainAfterAFailureAndGivesUpWhenItStays) {
@@ -200,9 +199,11 @@ TEST_F(ViewsTest, ClearingStartsAgainAfterAFailureAndGivesUpWhenItStays) {
     fs::copy_file("SCADENZE.NTX", "KEEP.NTX");
     fs::remove("SCADENZE.NTX");
     // The first failure is put right while its message is on screen.
-    msgs.onAsk = [](const std::string&) { fs::copy_file("KEEP.NTX", "SCADENZE.NTX"); };
+    msgs.onAsk = [](const dn::test::ScriptedMessages::Asked&) {
+        fs::copy_file("KEEP.NTX", "SCADENZE.NTX");
+    };
     DBCLEARVIEW(false);
-    EXPECT_EQ(msgs.asked(),
+    EXPECT_EQ(msgs.askedTexts(),
               std::vector<std::string>{"Impossibile aprire il file " +
                                        upper1252(platform::FULLNAME("SCADENZE.NTX")) + "."});
     EXPECT_EQ(ORDNAME(), "SCADENZE");
@@ -210,11 +211,11 @@ TEST_F(ViewsTest, ClearingStartsAgainAfterAFailureAndGivesUpWhenItStays) {
 
     // A failure that stays: three messages, then the operation is abandoned.
     msgs.onAsk = nullptr;
-    msgs.events.clear();
+    msgs.asked.clear();
     DBSETVIEW(pending(), "");
     fs::remove("SCADENZE.NTX");
     EXPECT_FALSE(protect([] { DBCLEARVIEW(false); }));
-    EXPECT_EQ(msgs.asked().size(), 3u);
+    EXPECT_EQ(msgs.askedTexts().size(), 3u);
     EXPECT_EQ(ORDLIST().size(), 0u);
     EXPECT_TRUE(instanceFiles().empty());
 }

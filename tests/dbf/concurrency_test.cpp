@@ -3,56 +3,43 @@
 // index check finds every live record once, in order. A writer killed with SIGKILL
 // leaves files that still open, and an index it left half-written is reported by
 // the check and mended by a rebuild.
-#include "dbf_test_util.h"
-#include "support/dntable_run.h"
-
 #include "common/dbf/index_check.h"
 #include "common/dbf/index_expr.h"
 #include "common/dbf/index_maintain.h"
 #include "common/dbf/table.h"
+#include "dbf_test_util.h"
+#include "support/dntable_run.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_folder.h"
 
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <set>
-#include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
 
 using namespace dn::dbf;
-using dbftest::TempDir;
-
-extern char** environ;
+using dn::test::ChildProcess;
+using dn::test::TempFolder;
 
 namespace {
 
-pid_t spawnWorker(const std::string& table, int id, int operations, const std::string& out,
-                  std::vector<std::string> extra = {}) {
-    std::vector<std::string> args = {DN_DBF_WORKER, table, std::to_string(id),
-                                     std::to_string(operations), std::to_string(1000 + id)};
+// A writer (worker/dbf_worker.cpp) whose report goes to the file out.
+std::unique_ptr<ChildProcess> spawnWorker(const std::string& table, int id, int operations,
+                                          const std::string& out,
+                                          std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {table, std::to_string(id), std::to_string(operations),
+                                     std::to_string(1000 + id)};
     args.insert(args.end(), extra.begin(), extra.end());
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, DN_DBF_WORKER, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    EXPECT_EQ(rc, 0);
-    return pid;
-}
-
-int waitExit(pid_t pid) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    ChildProcess::Options options;
+    options.outputFile = out;
+    return std::make_unique<ChildProcess>(DN_DBF_WORKER, args, options);
 }
 
 struct Report {
@@ -62,7 +49,7 @@ struct Report {
 
 Report readReport(const std::string& path) {
     Report r;
-    std::istringstream in(dbftest::slurp(path));
+    std::istringstream in(dn::test::readFile(path));
     std::string kind, tag;
     while (in >> kind >> tag)
         (kind == "A" ? r.appended.push_back(tag) : (void)r.deleted.insert(tag));
@@ -82,7 +69,7 @@ TableState inspect(const std::string& path) {
     Table t;
     t.open(path, {true, true});
     s.count = t.recordCount();
-    const uint64_t size = dbftest::fs::file_size(path);
+    const uint64_t size = std::filesystem::file_size(path);
     const uint64_t end = t.structure().headerLength() +
                          static_cast<uint64_t>(s.count) * t.structure().recordLength();
     EXPECT_LE(end, size);
@@ -106,7 +93,7 @@ TableState inspect(const std::string& path) {
     return s;
 }
 
-std::string seedTable(const TempDir& dir, int records) {
+std::string seedTable(const TempFolder& dir, int records) {
     const std::string p = Table::create(dir / "scadenze", dbftest::deadlineFields());
     Table t;
     t.open(p);
@@ -124,7 +111,7 @@ std::string seedTable(const TempDir& dir, int records) {
 }
 
 // The deadline index of the table, which the workers keep current with "index=".
-std::string seedIndex(const TempDir& dir, const std::string& table) {
+std::string seedIndex(const TempFolder& dir, const std::string& table) {
     Table t;
     t.open(table, {false, true});
     IndexDefinition def;
@@ -167,18 +154,18 @@ void rebuildIndex(const std::string& table, const std::string& index) {
 } // namespace
 
 TEST(Concurrency, WritersInSeveralProcessesLoseAndDuplicateNothing) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = seedTable(dir, 20);
     const std::string index = seedIndex(dir, p);
     const int workers = 4, operations = 400;
-    std::vector<pid_t> pids;
+    std::vector<std::unique_ptr<ChildProcess>> writers;
     for (int id = 1; id <= workers; ++id)
-        pids.push_back(spawnWorker(p, id, operations, dir / ("out" + std::to_string(id)),
-                                   id == workers
-                                       ? std::vector<std::string>{"delete", "index=" + index}
-                                       : std::vector<std::string>{"index=" + index}));
-    for (pid_t pid : pids)
-        EXPECT_EQ(waitExit(pid), 0);
+        writers.push_back(spawnWorker(p, id, operations, dir / ("out" + std::to_string(id)),
+                                      id == workers
+                                          ? std::vector<std::string>{"delete", "index=" + index}
+                                          : std::vector<std::string>{"index=" + index}));
+    for (auto& w : writers)
+        EXPECT_EQ(w->wait(), 0);
 
     std::vector<std::string> appended;
     std::set<std::string> deleted;
@@ -204,7 +191,7 @@ TEST(Concurrency, WritersInSeveralProcessesLoseAndDuplicateNothing) {
     // The file holds exactly the records that the header counts, and the end mark.
     Table t;
     t.open(p, {true, true});
-    EXPECT_EQ(dbftest::fs::file_size(p),
+    EXPECT_EQ(std::filesystem::file_size(p),
               t.structure().headerLength() + uint64_t{s.count} * t.structure().recordLength() + 1);
     // Every live record in the index once, in key order.
     std::string report;
@@ -213,28 +200,37 @@ TEST(Concurrency, WritersInSeveralProcessesLoseAndDuplicateNothing) {
 }
 
 TEST(Concurrency, AWriterKilledMidWriteLeavesFilesThatOpenAndLoseNothingCommitted) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = seedTable(dir, 10);
     const std::string index = seedIndex(dir, p);
-    std::vector<pid_t> pids;
+    std::vector<std::unique_ptr<ChildProcess>> writers;
     for (int id = 1; id <= 3; ++id)
-        pids.push_back(spawnWorker(p, id, 0, dir / ("out" + std::to_string(id)),
-                                   {"forever", id == 1 ? "delete" : "edit", "index=" + index}));
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        writers.push_back(
+            spawnWorker(p, id, 0, dir / ("out" + std::to_string(id)),
+                        id == 1 ? std::vector<std::string>{"forever", "delete", "index=" + index}
+                                : std::vector<std::string>{"forever", "index=" + index}));
+    // Killed once each has appended a few records, however long a busy machine
+    // takes to get them going.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    for (int id = 1; id <= 3; ++id) {
+        while (readReport(dir / ("out" + std::to_string(id))).appended.size() < 10 &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     // Stopped first, so that none sees what the kill of another left behind.
-    for (pid_t pid : pids)
-        ::kill(pid, SIGSTOP);
-    for (pid_t pid : pids)
-        ::kill(pid, SIGKILL);
-    for (pid_t pid : pids)
-        EXPECT_EQ(waitExit(pid), 128 + SIGKILL);
+    for (auto& w : writers)
+        w->signal(SIGSTOP);
+    for (auto& w : writers)
+        w->signal(SIGKILL);
+    for (auto& w : writers)
+        EXPECT_EQ(w->wait(), 128 + SIGKILL);
 
     std::vector<std::string> appended;
     for (int id = 1; id <= 3; ++id) {
         Report r = readReport(dir / ("out" + std::to_string(id)));
         appended.insert(appended.end(), r.appended.begin(), r.appended.end());
     }
-    ASSERT_FALSE(appended.empty());
+    ASSERT_GE(appended.size(), 30u) << "the writers did not get going";
     const TableState s = inspect(p);
     EXPECT_LE(s.blank, 3); // at most one append per killed writer was left unfilled
     for (const std::string& tag : appended)
@@ -246,16 +242,15 @@ TEST(Concurrency, AWriterKilledMidWriteLeavesFilesThatOpenAndLoseNothingCommitte
     EXPECT_TRUE(indexCheck(p, index, report)) << report;
     // A writer killed in the middle of an index change: the check names the change
     // left half-written, and a rebuild mends it.
-    const pid_t dying =
-        spawnWorker(p, 8, 0, dir / "out8", {"forever", "index=" + index, "die-in-index"});
-    EXPECT_EQ(waitExit(dying), 128 + SIGKILL);
+    EXPECT_EQ(
+        spawnWorker(p, 8, 0, dir / "out8", {"forever", "index=" + index, "die-in-index"})->wait(),
+        128 + SIGKILL);
     EXPECT_FALSE(indexCheck(p, index, report));
     EXPECT_NE(report.find("rimasta a met"), std::string::npos) << report;
     rebuildIndex(p, index);
     EXPECT_TRUE(indexCheck(p, index, report)) << report;
     // The dead writers' locks went with them: a new writer works at once.
-    const pid_t after = spawnWorker(p, 9, 50, dir / "out9", {"index=" + index});
-    EXPECT_EQ(waitExit(after), 0);
+    EXPECT_EQ(spawnWorker(p, 9, 50, dir / "out9", {"index=" + index})->wait(), 0);
     const TableState t = inspect(p);
     // Worker 8 may have died after writing a record and before reporting it.
     size_t by8 = 0;

@@ -1,12 +1,13 @@
-#include "dbf_test_util.h"
-
 #include "common/dbf/table.h"
+#include "dbf_test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 #include <functional>
 #include <gtest/gtest.h>
 
 using namespace dn::dbf;
-using dbftest::TempDir;
+using dn::test::TempFolder;
 
 namespace {
 
@@ -67,7 +68,7 @@ const std::vector<Damage>& damages() {
 } // namespace
 
 TEST(CorruptFiles, EachHandMadeDamageIsReportedNamingTheFileAndNothingIsWritten) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = Table::create(
         dir / "good", {{"COD", 'C', 4, 0}, {"NOTE", 'M', 10, 0}, {"DATA", 'D', 8, 0}});
     {
@@ -78,8 +79,8 @@ TEST(CorruptFiles, EachHandMadeDamageIsReportedNamingTheFileAndNothingIsWritten)
             t.put("NOTE", std::string("memo ") + std::to_string(i));
         }
     }
-    const std::string goodTable = dbftest::slurp(p);
-    const std::string goodMemo = dbftest::slurp(dir / "GOOD.DBT");
+    const std::string goodTable = dn::test::readFile(p);
+    const std::string goodMemo = dn::test::readFile(dir / "GOOD.DBT");
     ASSERT_EQ(goodTable.size(), kHeader + 2 * kRecord + 1);
     ASSERT_EQ(goodTable.substr(kHeader + 5, 10), "         8");
 
@@ -87,8 +88,8 @@ TEST(CorruptFiles, EachHandMadeDamageIsReportedNamingTheFileAndNothingIsWritten)
         SCOPED_TRACE(d.what);
         std::string table = goodTable, memo = goodMemo;
         d.apply(table, memo);
-        dbftest::spit(dir / "BAD.DBF", table);
-        dbftest::spit(dir / "BAD.DBT", memo);
+        dn::test::writeFile(dir / "BAD.DBF", table);
+        dn::test::writeFile(dir / "BAD.DBT", memo);
         const std::string expected = dir / (d.inMemo ? "BAD.DBT" : "BAD.DBF");
         // Record by record, and in bulk (which reads memos ahead in large pieces).
         for (bool bulk : {false, true}) {
@@ -116,13 +117,13 @@ TEST(CorruptFiles, EachHandMadeDamageIsReportedNamingTheFileAndNothingIsWritten)
             }
             EXPECT_TRUE(reported) << (bulk ? "bulk" : "record by record");
         }
-        EXPECT_EQ(dbftest::slurp(dir / "BAD.DBF"), table);
-        EXPECT_EQ(dbftest::slurp(dir / "BAD.DBT"), memo);
+        EXPECT_EQ(dn::test::readFile(dir / "BAD.DBF"), table);
+        EXPECT_EQ(dn::test::readFile(dir / "BAD.DBT"), memo);
     }
 }
 
 TEST(CorruptFiles, ScanAndPackStopAtDamageWithoutTouchingTheFiles) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = Table::create(dir / "s", {{"NOTE", 'M', 10, 0}});
     Table t;
     t.open(p, {false, false});
@@ -131,16 +132,16 @@ TEST(CorruptFiles, ScanAndPackStopAtDamageWithoutTouchingTheFiles) {
         t.put("NOTE", std::string("testo"));
     }
     t.close();
-    std::string table = dbftest::slurp(p);
+    std::string table = dn::test::readFile(p);
     table.replace(32 + 32 + 1 + 2 * 11 + 1, 10, "     77777"); // third memo past the end
-    dbftest::spit(p, table);
-    const std::string memo = dbftest::slurp(dir / "S.DBT");
+    dn::test::writeFile(p, table);
+    const std::string memo = dn::test::readFile(dir / "S.DBT");
     t.open(p, {false, false});
     int seen = 0;
     t.scan(1, 10, [&](uint32_t, std::string_view) { ++seen; });
     EXPECT_EQ(seen, 3);
     EXPECT_THROW(t.pack(), CorruptFile);
     t.close();
-    EXPECT_EQ(dbftest::slurp(p), table);
-    EXPECT_EQ(dbftest::slurp(dir / "S.DBT"), memo);
+    EXPECT_EQ(dn::test::readFile(p), table);
+    EXPECT_EQ(dn::test::readFile(dir / "S.DBT"), memo);
 }

@@ -1,23 +1,24 @@
 // The administrator's tool as its users run it.
+#include "common/dbf/table.h"
 #include "dbf_test_util.h"
 #include "support/dntable_run.h"
-
-#include "common/dbf/table.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #ifdef DN_DNTABLE
 
 using namespace dn::dbf;
-using dbftest::TempDir;
 using dn::Date;
+using dn::test::TempFolder;
 
 namespace {
 
 using dn::test::dntable;
 using dn::test::ToolRun;
 
-std::string makeContacts(const TempDir& dir) {
+std::string makeContacts(const TempFolder& dir) {
     const std::string p = Table::create(dir / "rubrica", dbftest::contactFields());
     Table t;
     t.open(p, {false, false});
@@ -36,7 +37,7 @@ std::string makeContacts(const TempDir& dir) {
 } // namespace
 
 TEST(Dntable, CsvDumpsRecordsWithMemosInUtf8AndQuotesWhatNeedsIt) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = makeContacts(dir);
     const std::string empties(11, ',');
     ToolRun r = dntable("csv '" + dir / "rubrica" + "'");
@@ -52,7 +53,7 @@ TEST(Dntable, CsvDumpsRecordsWithMemosInUtf8AndQuotesWhatNeedsIt) {
 }
 
 TEST(Dntable, InfoAndPackReportCountsAndPackRefusesATableInUse) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = makeContacts(dir);
     ToolRun r = dntable("info '" + p + "'");
     EXPECT_EQ(r.status, 0);
@@ -73,10 +74,10 @@ TEST(Dntable, InfoAndPackReportCountsAndPackRefusesATableInUse) {
     EXPECT_EQ(t.get("NOTE").text(), "riga 1\r\nriga 2");
     EXPECT_EQ(dntable("nosuchcommand").status, 2);
     // A damaged table is named in the program's own words.
-    std::string bytes = dbftest::slurp(p);
+    std::string bytes = dn::test::readFile(p);
     bytes[4] = 100;
     t.close();
-    dbftest::spit(p, bytes);
+    dn::test::writeFile(p, bytes);
     r = dntable("info '" + p + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("Il file " + p + " risulta corrotto."), std::string::npos) << r.out;

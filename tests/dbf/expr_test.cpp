@@ -4,6 +4,7 @@
 #include "common/dbf/table.h"
 #include "common/schema/tables.h"
 #include "dbf_test_util.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ protected:
         return v.isLogical() && v.logical();
     }
 
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Table t;
 };
 

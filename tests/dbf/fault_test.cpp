@@ -1,13 +1,14 @@
-#include "dbf_test_util.h"
-
 #include "common/dbf/table.h"
+#include "dbf_test_util.h"
 #include "platform/file.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 using namespace dn::dbf;
-using dbftest::TempDir;
 using dn::platform::FileError;
+using dn::test::TempFolder;
 
 namespace {
 
@@ -28,7 +29,7 @@ struct FailNthWrite {
     ~FailNthWrite() { dn::platform::clearFaultHooks(); }
 };
 
-std::string fill(const TempDir& dir, int records) {
+std::string fill(const TempFolder& dir, int records) {
     const std::string p = Table::create(dir / "f", dbftest::deadlineFields());
     Table t;
     t.open(p, {false, false});
@@ -61,7 +62,7 @@ TEST(FailingWrites, AnAppendThatFailsAnywhereLosesNothingCommitted) {
             if (failing == 3 && keep > 0)
                 continue; // the count is written a byte at a time: 5 bytes is all of it
             SCOPED_TRACE("write " + std::to_string(failing) + " keeps " + std::to_string(keep));
-            TempDir dir;
+            TempFolder dir;
             const std::string p = fill(dir, 3);
             Table t;
             t.open(p);
@@ -80,7 +81,7 @@ TEST(FailingWrites, AnAppendThatFailsAnywhereLosesNothingCommitted) {
 }
 
 TEST(FailingWrites, ACountTornAcrossBytesIsReportedNeverShrunk) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = fill(dir, 255);
     Table t;
     t.open(p);
@@ -90,7 +91,7 @@ TEST(FailingWrites, ACountTornAcrossBytesIsReportedNeverShrunk) {
         EXPECT_THROW(t.append(), FileError);
     }
     t.close();
-    const std::string bytes = dbftest::slurp(p);
+    const std::string bytes = dn::test::readFile(p);
     const uint32_t count =
         static_cast<unsigned char>(bytes[4]) | static_cast<unsigned char>(bytes[5]) << 8;
     EXPECT_GT(count, 256u); // past the end: every reader reports it
@@ -98,7 +99,7 @@ TEST(FailingWrites, ACountTornAcrossBytesIsReportedNeverShrunk) {
 }
 
 TEST(FailingWrites, AFailedRecordWriteLeavesTheOldRecordOnDisk) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = fill(dir, 2);
     Table t;
     t.open(p);
@@ -117,7 +118,7 @@ TEST(FailingWrites, AFailedRecordWriteLeavesTheOldRecordOnDisk) {
 }
 
 TEST(FailingWrites, AFailedMemoWriteKeepsTheOldMemoAndEveryOtherMemo) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = fill(dir, 3);
     Table t;
     t.open(p);
@@ -149,7 +150,7 @@ TEST(FailingWrites, AFailedMemoWriteKeepsTheOldMemoAndEveryOtherMemo) {
 }
 
 TEST(FailingWrites, AFailedPackLeavesBothFilesAsTheyWere) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = fill(dir, 20);
     {
         Table t;
@@ -161,7 +162,7 @@ TEST(FailingWrites, AFailedPackLeavesBothFilesAsTheyWere) {
         }
         t.unlockAll();
     }
-    const std::string table = dbftest::slurp(p), memo = dbftest::slurp(dir / "F.DBT");
+    const std::string table = dn::test::readFile(p), memo = dn::test::readFile(dir / "F.DBT");
     for (const char* scratch : {"\x7F"
                                 "F.DBF",
                                 "\x7F"
@@ -174,12 +175,12 @@ TEST(FailingWrites, AFailedPackLeavesBothFilesAsTheyWere) {
             EXPECT_THROW(t.pack(), FileError);
         }
         t.close();
-        EXPECT_EQ(dbftest::slurp(p), table);
-        EXPECT_EQ(dbftest::slurp(dir / "F.DBT"), memo);
-        EXPECT_FALSE(dbftest::fs::exists(dir / "\x7F"
-                                               "F.DBF"));
-        EXPECT_FALSE(dbftest::fs::exists(dir / "\x7F"
-                                               "F.DBT"));
+        EXPECT_EQ(dn::test::readFile(p), table);
+        EXPECT_EQ(dn::test::readFile(dir / "F.DBT"), memo);
+        EXPECT_FALSE(std::filesystem::exists(dir / "\x7F"
+                                                   "F.DBF"));
+        EXPECT_FALSE(std::filesystem::exists(dir / "\x7F"
+                                                   "F.DBT"));
     }
     Table t;
     t.open(p, {false, false});
@@ -190,12 +191,12 @@ TEST(FailingWrites, AFailedPackLeavesBothFilesAsTheyWere) {
 }
 
 TEST(FailingWrites, AFailedCreateLeavesNoTableBehind) {
-    TempDir dir;
+    TempFolder dir;
     {
         FailNthWrite fault(".DBF", 1, 10);
         EXPECT_THROW(Table::create(dir / "c", dbftest::deadlineFields()), FileError);
     }
-    EXPECT_FALSE(dbftest::fs::exists(dir / "C.DBF"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "C.DBF"));
     Table::create(dir / "c", dbftest::deadlineFields());
     Table t;
     t.open(dir / "c");

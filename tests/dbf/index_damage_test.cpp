@@ -2,6 +2,8 @@
 #include "common/dbf/index_cursor.h"
 #include "common/dbf/index_file.h"
 #include "index_test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -36,14 +38,14 @@ protected:
         recs = randomDeadlines(6000, 21);
         path = dir / "SCADENZE.NTX";
         IndexFile::create(path, "", textDefinition(23), recs.scan(), textKey(23)).close();
-        image.bytes = dbftest::slurp(path);
+        image.bytes = dn::test::readFile(path);
         ASSERT_GE(image.leftmost().size(), 3u); // root, interior, leaf
     }
 
     // Every read operation on the damaged file must give CorruptFile naming it.
     void expectCorrupt(const Image& damaged, const std::string& what) {
         SCOPED_TRACE(what);
-        dbftest::spit(path, damaged.bytes);
+        dn::test::writeFile(path, damaged.bytes);
         try {
             const IndexFile idx = IndexFile::open(path, true);
             const IndexCheckReport r = verifyIndexStructure(idx);
@@ -57,7 +59,7 @@ protected:
         }
     }
 
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Records recs{23, {}};
     std::string path;
     Image image;
@@ -143,7 +145,7 @@ TEST_F(IndexDamage, RandomDamageNeverEscapesAsAnythingButCorruptFile) {
             const size_t at = rng() % 3 == 0 ? pageStart + rng() % 512 : pageStart + rng() % 24;
             d.bytes[at] = static_cast<char>(rng() % 3 == 0 ? 0xFF : rng());
         }
-        dbftest::spit(path, d.bytes);
+        dn::test::writeFile(path, d.bytes);
         try {
             IndexFile idx = IndexFile::open(path, true);
             verifyIndexStructure(idx);
@@ -166,15 +168,15 @@ TEST_F(IndexDamage, RandomDamageNeverEscapesAsAnythingButCorruptFile) {
 }
 
 TEST(IndexDamageSmall, RootWithoutItsMarkStillSplitsAsTheRoot) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Records recs = randomDeadlines(10, 22, 0);
     const std::string path = dir / "R.NTX";
     IndexFile::create(path, "", textDefinition(23), recs.scan(), textKey(23)).close();
-    std::string bytes = dbftest::slurp(path);
+    std::string bytes = dn::test::readFile(path);
     const uint32_t root =
         cdx::getLe32(reinterpret_cast<const uint8_t*>(bytes.data()) + cdx::kTagHeaderOffset);
     bytes[root] = cdx::kAttrLeaf; // the root mark lost
-    dbftest::spit(path, bytes);
+    dn::test::writeFile(path, bytes);
     IndexFile idx = IndexFile::open(path, true);
     EXPECT_FALSE(verifyIndexStructure(idx).ok());
     for (uint32_t r = 100; r < 400; ++r)

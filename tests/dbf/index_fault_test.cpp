@@ -2,6 +2,8 @@
 #include "common/dbf/index_file.h"
 #include "index_test_util.h"
 #include "platform/lock_layout.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -32,7 +34,7 @@ platform::FaultHooks failWritesFrom(const std::string& path, int n, long long pa
 } // namespace
 
 TEST(IndexFaults, WriteFailingMidChangeReachesTheCallerAndIsReportedUntilRebuilt) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Records recs = randomDeadlines(4000, 31);
     const std::string path = dir / "SCADENZE.NTX";
     IndexFile idx = IndexFile::create(path, "", textDefinition(23), recs.scan(), textKey(23));
@@ -67,11 +69,11 @@ TEST(IndexFaults, WriteFailingMidChangeReachesTheCallerAndIsReportedUntilRebuilt
 }
 
 TEST(IndexFaults, FailedRebuildLeavesTheOldFileAndNoTemporaryFile) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Records recs = randomDeadlines(3000, 32);
     const std::string path = dir / "S.NTX";
     IndexFile::create(path, "", textDefinition(23), recs.scan(), textKey(23)).close();
-    const std::string before = dbftest::slurp(path);
+    const std::string before = dn::test::readFile(path);
     Records more = randomDeadlines(9000, 33);
     {
         platform::FaultHooks h; // the disk fills up after 10 bytes of the new file
@@ -80,7 +82,7 @@ TEST(IndexFaults, FailedRebuildLeavesTheOldFileAndNoTemporaryFile) {
         EXPECT_THROW(IndexFile::create(path, "", textDefinition(23), more.scan(), textKey(23)),
                      platform::FileError);
     }
-    EXPECT_TRUE(dbftest::slurp(path) == before);
+    EXPECT_TRUE(dn::test::readFile(path) == before);
     size_t files = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
         files += e.is_regular_file();
@@ -88,7 +90,7 @@ TEST(IndexFaults, FailedRebuildLeavesTheOldFileAndNoTemporaryFile) {
 }
 
 TEST(IndexLocks, ReadersShareTheIndexAndWritersWaitForThem) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Records recs = randomDeadlines(500, 34);
     const std::string path = dir / "S.NTX";
     IndexFile idx = IndexFile::create(path, "", textDefinition(23), recs.scan(), textKey(23));

@@ -2,6 +2,7 @@
 #include "common/dbf/index_cursor.h"
 #include "common/dbf/index_file.h"
 #include "index_test_util.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +29,7 @@ TEST(IndexNames, NtxAddedOnlyWithoutExtensionAndTagFromBaseName) {
 }
 
 TEST(IndexBuild, ListsEveryLiveRecordInKeyOrderWithItsHeaders) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     const Records recs = randomDeadlines(20000, 1);
     const std::string path = dir / "SCADENZE.NTX";
     IndexFile idx = IndexFile::create(path, "", textDefinition(23), recs.scan(), textKey(23));
@@ -51,7 +52,7 @@ TEST(IndexBuild, ListsEveryLiveRecordInKeyOrderWithItsHeaders) {
 }
 
 TEST(IndexBuild, UniqueKeepsTheFirstRecordOfEachValue) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Records recs{4, {}};
     for (const char* k : {"BB", "AA", "BB", "CC", "AA"})
         recs.add(k);
@@ -75,7 +76,7 @@ TEST(IndexBuild, UniqueKeepsTheFirstRecordOfEachValue) {
 }
 
 TEST(IndexNavigation, ScopesSeeksAndCountsFollowTheKeys) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     const Records recs = randomDeadlines(30000, 2);
     IndexFile idx =
         IndexFile::create(dir / "SCADENZE", "", textDefinition(23), recs.scan(), textKey(23));
@@ -123,7 +124,7 @@ TEST(IndexNavigation, ScopesSeeksAndCountsFollowTheKeys) {
 }
 
 TEST(IndexNavigation, CursorWalksBothWaysWithEndFlags) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     const Records recs = randomDeadlines(5000, 3);
     IndexFile idx = IndexFile::create(dir / "S", "", textDefinition(23), recs.scan(), textKey(23));
     IndexCursor c(idx);
@@ -165,7 +166,7 @@ TEST(IndexNavigation, CursorWalksBothWaysWithEndFlags) {
 }
 
 TEST(IndexNavigation, RecordNumberKeysOfViews) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Records recs = randomDeadlines(3000, 4);
     const IndexDefinition def = recnoDefinition();
     // Only the records of slot 5 that are not deleted.
@@ -193,7 +194,7 @@ TEST(IndexNavigation, RecordNumberKeysOfViews) {
 }
 
 TEST(IndexNavigation, EmptyIndexHasNoKeysUntilOneIsAdded) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Records none{6, {}};
     IndexFile idx = IndexFile::create(dir / "E", "", textDefinition(6), none.scan(), textKey(6));
     EXPECT_FALSE(idx.first());

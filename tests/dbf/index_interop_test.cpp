@@ -4,6 +4,7 @@
 #include "common/dbf/index_file.h"
 #include "common/util/trim.h"
 #include "index_test_util.h"
+#include "tests/support/temp_folder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -64,7 +65,7 @@ std::vector<std::pair<std::string, uint32_t>> ourTextList(const IndexFile& idx) 
 } // namespace
 
 TEST(IndexInterop, IndependentReaderListsTheSameTextKeys) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     // Many levels of pages, then single adds and removals that split and free pages.
     Records recs = randomDeadlines(30000, 41);
     IndexFile idx =
@@ -86,7 +87,7 @@ TEST(IndexInterop, IndependentReaderListsTheSameTextKeys) {
 }
 
 TEST(IndexInterop, IndependentReaderListsUpperCaseNamesAndRecordNumberKeys) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Records names{35, {}};
     for (const char* n : {"ROSSI MARIO", "\xC0LVARO D'ANDREA", "BIANCHI", "ROSSI", "", "ZETA SRL",
                           "BIANCHI", "N\xD2 \xC8 ROSSI"})

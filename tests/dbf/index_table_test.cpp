@@ -5,6 +5,7 @@
 #include "common/dbf/index_expr.h"
 #include "common/dbf/index_maintain.h"
 #include "dbf_test_util.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ void fill(Table& t, int slotNo, Date d, const std::string& time, bool done) {
 } // namespace
 
 TEST(IndexTable, EveryWriteReachesEachIndexByItsOwnCondition) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     const std::string path = Table::create(dir / "scadenze", dbftest::deadlineFields());
     Table t;
     t.open(path, {true, false});
@@ -119,7 +120,7 @@ TEST(IndexTable, EveryWriteReachesEachIndexByItsOwnCondition) {
 }
 
 TEST(IndexTable, KeysAndConditionsAreCompiledFromTheirTexts) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Table contacts;
     contacts.open(Table::create(dir / "rubrica", dbftest::contactFields()), {false, false});
     ASSERT_TRUE(contacts.append());

@@ -3,6 +3,8 @@
 #include "common/dbf/table.h"
 #include "dbf_test_util.h"
 #include "support/dntable_run.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +24,7 @@ int tool(const std::string& args, std::string& out) {
 } // namespace
 
 TEST(IndexTool, CheckFindsWhatTheIndexMissesAndReindexMendsIt) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     const std::string table = Table::create(dir / "scadenze", dbftest::deadlineFields());
     {
         Table t;
@@ -66,9 +68,9 @@ TEST(IndexTool, CheckFindsWhatTheIndexMissesAndReindexMendsIt) {
     EXPECT_EQ(idx.definition().forExpression, dn::schema::kIndexCondition);
 
     // A damaged index is named, and mended too.
-    std::string bytes = dbftest::slurp(index);
+    std::string bytes = dn::test::readFile(index);
     bytes[cdx::kTagHeaderOffset + cdx::kCounterOffset] ^= 1;
-    dbftest::spit(index, bytes);
+    dn::test::writeFile(index, bytes);
     EXPECT_EQ(tool("check " + args, out), 1) << out;
     EXPECT_NE(out.find("rimasta a met"), std::string::npos) << out;
     EXPECT_EQ(tool("reindex " + args, out), 0) << out;

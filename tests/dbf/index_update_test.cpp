@@ -1,6 +1,8 @@
 #include "common/dbf/index_check.h"
 #include "common/dbf/index_file.h"
 #include "index_test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -22,7 +24,7 @@ std::vector<IndexEntry> listOf(const Model& m) {
 
 // Random adds and removals against a set, checking the tree as it goes.
 void churn(uint16_t keyLength, size_t operations, unsigned seed, size_t alphabet) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Records none{keyLength, {}};
     IndexFile idx = IndexFile::create(dir / "T", "", textDefinition(keyLength), none.scan(),
                                       textKey(keyLength));
@@ -82,7 +84,7 @@ TEST(IndexUpdate, LongKeysBuildDeepTrees) {
 }
 
 TEST(IndexUpdate, AddedKeysMatchABuildOfTheSameRecords) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Records recs = randomDeadlines(8000, 13);
     Records first{23, {}};
     first.rows.assign(recs.rows.begin(), recs.rows.begin() + 3000);
@@ -104,13 +106,13 @@ TEST(IndexUpdate, AddedKeysMatchABuildOfTheSameRecords) {
 }
 
 TEST(IndexUpdate, ChangeMovesARecordToItsNewKeyInOneStep) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Records recs{6, {}};
     for (const char* k : {"AAA", "BBB", "CCC"})
         recs.add(k);
     IndexFile idx = IndexFile::create(dir / "C", "", textDefinition(6), recs.scan(), textKey(6));
     auto counter = [&] {
-        const std::string b = dbftest::slurp(idx.path());
+        const std::string b = dn::test::readFile(idx.path());
         return cdx::getLe32(reinterpret_cast<const uint8_t*>(b.data()) + cdx::kTagHeaderOffset +
                             cdx::kCounterOffset);
     };
@@ -129,7 +131,7 @@ TEST(IndexUpdate, ChangeMovesARecordToItsNewKeyInOneStep) {
 // reach into the previous key's trailing blanks). Such a page is valid; changes next
 // to it must not try to repack it, and changes in it must split it.
 TEST(IndexUpdate, LeavesPackedTighterByAnotherProgramStayUsable) {
-    dbftest::TempDir dir;
+    dn::test::TempFolder dir;
     Records recs{4, {}};
     for (int i = 1; i <= 300; ++i) {
         char k[8];
@@ -137,7 +139,7 @@ TEST(IndexUpdate, LeavesPackedTighterByAnotherProgramStayUsable) {
         recs.add(k);
     }
     IndexFile idx = IndexFile::create(dir / "P", "", textDefinition(4), recs.scan(), textKey(4));
-    std::string file = dbftest::slurp(idx.path());
+    std::string file = dn::test::readFile(idx.path());
     auto* bytes = reinterpret_cast<uint8_t*>(file.data());
     const uint32_t rootAt = cdx::getLe32(bytes + cdx::kTagHeaderOffset);
     cdx::Node root = cdx::decodeNode(bytes + rootAt, rootAt, 4, ' ');
@@ -190,7 +192,7 @@ TEST(IndexUpdate, LeavesPackedTighterByAnotherProgramStayUsable) {
     cdx::encodeInterior(rootRefs.data(), rootRefs.size(), root.attributes, cdx::kNoPage,
                         cdx::kNoPage, 4, bytes + rootAt);
     idx.close();
-    dbftest::spit(dir / "P.NTX", file);
+    dn::test::writeFile(dir / "P.NTX", file);
     idx = IndexFile::open(dir / "P", true);
     ASSERT_TRUE(verifyIndexStructure(idx).ok());
     std::vector<IndexEntry> want = recs.expected();

@@ -1,9 +1,9 @@
 // Independent readers (python3-dbfread, python3-dbf) read our tables, and a table
 // written by python3-dbf reads correctly here.
-#include "dbf_test_util.h"
-
 #include "common/dbf/table.h"
 #include "common/util/trim.h"
+#include "dbf_test_util.h"
+#include "tests/support/temp_folder.h"
 
 #include <array>
 #include <cstdio>
@@ -11,14 +11,14 @@
 #include <sys/wait.h>
 
 using namespace dn::dbf;
-using dbftest::TempDir;
 using dn::Date;
 using dn::Value;
+using dn::test::TempFolder;
 
 namespace {
 
 std::string python() {
-    return dbftest::fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+    return std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
 }
 
 // Runs interop.py; returns its standard output, fails the test on a non-zero exit.
@@ -106,11 +106,11 @@ std::vector<Row> readAll(Table& t) {
 
 // Hands the two readers a copy of the table with its memo file named ".FPT".
 void expectPythonReadersSee(const std::string& table, const std::string& expected) {
-    TempDir copy;
-    dbftest::fs::copy_file(table, copy / "COPIA.DBF");
+    TempFolder copy;
+    std::filesystem::copy_file(table, copy / "COPIA.DBF");
     const std::string memo = Table::memoPathOf(table);
-    if (dbftest::fs::exists(memo))
-        dbftest::fs::copy_file(memo, copy / "COPIA.FPT");
+    if (std::filesystem::exists(memo))
+        std::filesystem::copy_file(memo, copy / "COPIA.FPT");
     EXPECT_EQ(runScript("read-dbfread", copy / "COPIA.DBF"), expected) << "dbfread";
     EXPECT_EQ(runScript("read-dbf", copy / "COPIA.DBF"), expected) << "dbf";
 }
@@ -118,7 +118,7 @@ void expectPythonReadersSee(const std::string& table, const std::string& expecte
 } // namespace
 
 TEST(Interop, PythonReadersSeeOurValuesDeletionFlagsAndMemos) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = Table::create(dir / "misto", {{"NOME", 'C', 20, 0},
                                                         {"QUANDO", 'D', 8, 0},
                                                         {"IMPORTO", 'N', 9, 2},
@@ -157,7 +157,7 @@ TEST(Interop, PythonReadersSeeOurValuesDeletionFlagsAndMemos) {
 }
 
 TEST(Interop, PythonReadersReadTheDeadlineTableAfterPack) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = Table::create(dir / "scadenze", dbftest::deadlineFields());
     Table t;
     t.open(p, {false, false});
@@ -180,11 +180,11 @@ TEST(Interop, PythonReadersReadTheDeadlineTableAfterPack) {
 }
 
 TEST(Interop, AFoxProTableWrittenByPythonOpensAndReadsHereAndTakesOurWrites) {
-    TempDir dir;
+    TempFolder dir;
     const std::string written = runScript("write-dbf", dir / "PYFOX.DBF");
     ASSERT_FALSE(written.empty());
     // Our memo file carries the ".DBT" name.
-    dbftest::fs::rename(dir / "PYFOX.FPT", dir / "PYFOX.DBT");
+    std::filesystem::rename(dir / "PYFOX.FPT", dir / "PYFOX.DBT");
     Table t;
     t.open(dir / "pyfox", {false, false});
     EXPECT_EQ(canonicalRows(t.fields(), readAll(t)), written);
@@ -200,6 +200,6 @@ TEST(Interop, AFoxProTableWrittenByPythonOpensAndReadsHereAndTakesOurWrites) {
     const std::vector<Row> rows = readAll(t);
     const std::vector<Field> fields = t.fields();
     t.close();
-    dbftest::fs::rename(dir / "PYFOX.DBT", dir / "PYFOX.FPT");
+    std::filesystem::rename(dir / "PYFOX.DBT", dir / "PYFOX.FPT");
     EXPECT_EQ(runScript("read-dbf", dir / "PYFOX.DBF"), canonicalRows(fields, rows));
 }

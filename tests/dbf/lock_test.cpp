@@ -1,17 +1,17 @@
-#include "dbf_test_util.h"
-
 #include "common/dbf/table.h"
+#include "dbf_test_util.h"
 #include "platform/file.h"
 #include "platform/lock_layout.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 using namespace dn::dbf;
-using dbftest::TempDir;
 using dn::platform::File;
 using dn::platform::FileError;
 using dn::platform::FileErrorKind;
 using dn::platform::LockKind;
+using dn::test::TempFolder;
 
 namespace {
 
@@ -19,7 +19,7 @@ using dn::platform::kFileLockLength;
 using dn::platform::kFileLockOffset;
 using dn::platform::kRecordLockBase;
 
-std::string makeTable(const TempDir& dir, int records) {
+std::string makeTable(const TempFolder& dir, int records) {
     const std::string p = Table::create(dir / "l", dbftest::deadlineFields());
     Table t;
     t.open(p, {false, false});
@@ -41,7 +41,7 @@ FileErrorKind openError(const std::string& p, OpenOptions o) {
 } // namespace
 
 TEST(TableOpen, SharedAndExclusiveOpensExcludeEachOtherAsWindowsSharingModes) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = makeTable(dir, 1);
     {
         Table a, b;
@@ -67,7 +67,7 @@ TEST(TableOpen, SharedAndExclusiveOpensExcludeEachOtherAsWindowsSharingModes) {
 }
 
 TEST(TableLocks, RecordAndFileLocksUseTheConventionBytesAndConflictBetweenOpens) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = makeTable(dir, 3);
     Table a, b;
     a.open(p);
@@ -101,7 +101,7 @@ TEST(TableLocks, RecordAndFileLocksUseTheConventionBytesAndConflictBetweenOpens)
 }
 
 TEST(TableLocks, AppendTakesTheFileLockAndLeavesOnlyTheNewRecordLocked) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = makeTable(dir, 2);
     Table a, b;
     a.open(p);
@@ -127,7 +127,7 @@ TEST(TableLocks, AppendTakesTheFileLockAndLeavesOnlyTheNewRecordLocked) {
 }
 
 TEST(TableLocks, WritesNeedTheLockAndTakingItRereadsTheRecord) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = makeTable(dir, 1);
     Table a, b;
     a.open(p);
@@ -151,7 +151,7 @@ TEST(TableLocks, WritesNeedTheLockAndTakingItRereadsTheRecord) {
 }
 
 TEST(TableLocks, RefusedLocksFromTheFaultHooksReachTheCaller) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = makeTable(dir, 1);
     Table a;
     a.open(p);

@@ -1,21 +1,17 @@
-#include "dbf_test_util.h"
-
 #include "common/dbf/table.h"
-#include "common/util/clock.h"
+#include "dbf_test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/fixed_clock.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 using namespace dn::dbf;
-using dbftest::TempDir;
 using dn::Date;
 using dn::Value;
+using dn::test::TempFolder;
 
 namespace {
-
-struct FixedClock {
-    FixedClock() { dn::clock::setFixed(Date::fromYmd(2024, 2, 19), 0); }
-    ~FixedClock() { dn::clock::useSystem(); }
-};
 
 // Appends one deadline through the shared-table protocol (file lock, append,
 // fields, write, unlock).
@@ -33,12 +29,12 @@ void addDeadline(Table& t, int slot, Date d, const std::string& task, bool done)
 } // namespace
 
 TEST(TableCreate, DeadlineAndContactTablesHaveTheExpectedHeaderBytes) {
-    FixedClock clock;
-    TempDir dir;
+    const dn::test::FixedClock clock(Date::fromYmd(2024, 2, 19));
+    TempFolder dir;
     const std::string p = Table::create(dir / "scadenze", dbftest::deadlineFields());
     EXPECT_EQ(p, dir / "SCADENZE.DBF");
-    ASSERT_TRUE(dbftest::fs::exists(dir / "SCADENZE.DBT"));
-    const std::string h = dbftest::slurp(p);
+    ASSERT_TRUE(std::filesystem::exists(dir / "SCADENZE.DBT"));
+    const std::string h = dn::test::readFile(p);
     ASSERT_EQ(h.size(), 32u + 6 * 32 + 1 + 1);
     EXPECT_EQ(static_cast<unsigned char>(h[0]), 0xF5); // memos in the FoxPro layout
     EXPECT_EQ(h[1], 124);                              // 2024
@@ -54,7 +50,7 @@ TEST(TableCreate, DeadlineAndContactTablesHaveTheExpectedHeaderBytes) {
     EXPECT_EQ(h[32 + 3 * 32 + 11], 'M');
     EXPECT_EQ(h[224], 0x0D);
     EXPECT_EQ(h[225], 0x1A);
-    const std::string m = dbftest::slurp(dir / "SCADENZE.DBT");
+    const std::string m = dn::test::readFile(dir / "SCADENZE.DBT");
     ASSERT_EQ(m.size(), 512u);
     EXPECT_EQ(m.substr(0, 8), std::string("\0\0\0\x08\0\0\0\x40", 8)); // next block 8, size 64
 
@@ -69,7 +65,7 @@ TEST(TableCreate, DeadlineAndContactTablesHaveTheExpectedHeaderBytes) {
 }
 
 TEST(TableCreate, RejectsStructuresThatCannotBeStored) {
-    TempDir dir;
+    TempFolder dir;
     using Defs = std::vector<FieldDef>;
     for (const Defs& bad : {Defs{}, Defs{{"1ABC", 'C', 5, 0}}, Defs{{"TOOLONGNAME", 'C', 5, 0}},
                             Defs{{"A", 'C', 0, 0}}, Defs{{"A", 'C', 255, 0}},
@@ -77,12 +73,12 @@ TEST(TableCreate, RejectsStructuresThatCannotBeStored) {
                             Defs{{"A", 'C', 5, 0}, {"a", 'C', 5, 0}}}) {
         EXPECT_THROW(Table::create(dir / "bad", bad), TableError);
     }
-    EXPECT_FALSE(dbftest::fs::exists(dir / "BAD.DBF"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "BAD.DBF"));
 }
 
 TEST(TableFields, ValuesRoundTripThroughTheFile) {
-    FixedClock clock;
-    TempDir dir;
+    const dn::test::FixedClock clock(Date::fromYmd(2024, 2, 19));
+    TempFolder dir;
     Table::create(dir / "t", {{"NAME", 'C', 5, 0},
                               {"WHEN", 'D', 8, 0},
                               {"AMOUNT", 'N', 8, 2},
@@ -132,7 +128,7 @@ TEST(TableFields, ValuesRoundTripThroughTheFile) {
 }
 
 TEST(TableFields, UnchangedMemoIsNotWrittenAgainAndChangedOneGetsNewBlocks) {
-    TempDir dir;
+    TempFolder dir;
     Table::create(dir / "m", {{"TEXT", 'M', 10, 0}, {"N", 'C', 2, 0}});
     Table t;
     t.open(dir / "m", {false, false});
@@ -140,34 +136,33 @@ TEST(TableFields, UnchangedMemoIsNotWrittenAgainAndChangedOneGetsNewBlocks) {
     t.put("TEXT", std::string("prima"));
     t.write();
     const std::string first(t.raw(0));
-    const auto size = dbftest::fs::file_size(dir / "M.DBT");
+    const auto size = std::filesystem::file_size(dir / "M.DBT");
     t.put("TEXT", std::string("prima"));
     EXPECT_FALSE(t.dirty());
-    EXPECT_EQ(dbftest::fs::file_size(dir / "M.DBT"), size);
+    EXPECT_EQ(std::filesystem::file_size(dir / "M.DBT"), size);
     t.put("TEXT", std::string("seconda"));
     t.write();
     EXPECT_NE(std::string(t.raw(0)), first);
-    EXPECT_GT(dbftest::fs::file_size(dir / "M.DBT"), size);
+    EXPECT_GT(std::filesystem::file_size(dir / "M.DBT"), size);
     t.put("TEXT", std::string());
     EXPECT_EQ(t.raw(0), std::string(10, ' '));
 }
 
 TEST(TableHeader, CountAndDateAreOnDiskAfterEveryAppendAndWrite) {
-    TempDir dir;
+    TempFolder dir;
     Table::create(dir / "s", dbftest::deadlineFields());
     Table writer, reader;
     writer.open(dir / "s");
     reader.open(dir / "s", {true, true});
-    dn::clock::setFixed(Date::fromYmd(2025, 3, 1));
+    dn::test::FixedClock clock(Date::fromYmd(2025, 3, 1));
     addDeadline(writer, 3, Date::fromYmd(2025, 3, 2), "a", false);
     EXPECT_EQ(reader.recordCount(), 1u); // another open sees the count at once
     EXPECT_EQ(reader.lastUpdate(), Date::fromYmd(2025, 3, 1));
-    dn::clock::setFixed(Date::fromYmd(2025, 3, 5));
+    clock.set(Date::fromYmd(2025, 3, 5));
     ASSERT_TRUE(writer.lockRecord(1));
     writer.put("EVASA", true);
     writer.write();
     writer.unlockAll();
-    dn::clock::useSystem();
     EXPECT_EQ(reader.lastUpdate(), Date::fromYmd(2025, 3, 5));
     reader.goTo(1);
     EXPECT_TRUE(reader.get("EVASA").logical());
@@ -175,7 +170,7 @@ TEST(TableHeader, CountAndDateAreOnDiskAfterEveryAppendAndWrite) {
     addDeadline(writer, 4, Date::fromYmd(2025, 3, 9), "b", false);
     reader.goTo(2);
     EXPECT_EQ(reader.get("CODICE").text(), "         4");
-    const std::string bytes = dbftest::slurp(dir / "S.DBF");
+    const std::string bytes = dn::test::readFile(dir / "S.DBF");
     EXPECT_EQ(bytes.size(), 225u + 2 * 45 + 1);
     EXPECT_EQ(bytes.back(), 0x1A);
 }
@@ -199,7 +194,7 @@ struct Recorder : TableObserver {
 } // namespace
 
 TEST(TableObservers, SeeEveryAppendChangeDeleteAndPackAndCanCancelAWrite) {
-    TempDir dir;
+    TempFolder dir;
     Table::create(dir / "o", {{"K", 'C', 3, 0}, {"M", 'M', 10, 0}});
     Table t;
     t.open(dir / "o", {false, false});
@@ -230,7 +225,7 @@ TEST(TableObservers, SeeEveryAppendChangeDeleteAndPackAndCanCancelAWrite) {
 }
 
 TEST(TablePack, KeepsLiveRecordsInOrderWithTheirMemosAndShrinksBothFiles) {
-    TempDir dir;
+    TempFolder dir;
     Table::create(dir / "p", dbftest::deadlineFields());
     Table t;
     t.open(dir / "p", {false, false});
@@ -244,12 +239,12 @@ TEST(TablePack, KeepsLiveRecordsInOrderWithTheirMemosAndShrinksBothFiles) {
             t.put("INCOMBENZA", "nuovo " + std::to_string(i));
     }
     t.commit();
-    const auto tableSize = dbftest::fs::file_size(dir / "P.DBF");
-    const auto memoSize = dbftest::fs::file_size(dir / "P.DBT");
+    const auto tableSize = std::filesystem::file_size(dir / "P.DBF");
+    const auto memoSize = std::filesystem::file_size(dir / "P.DBT");
     t.pack();
     ASSERT_EQ(t.recordCount(), 34u);
-    EXPECT_LT(dbftest::fs::file_size(dir / "P.DBF"), tableSize);
-    EXPECT_LT(dbftest::fs::file_size(dir / "P.DBT"), memoSize);
+    EXPECT_LT(std::filesystem::file_size(dir / "P.DBF"), tableSize);
+    EXPECT_LT(std::filesystem::file_size(dir / "P.DBT"), memoSize);
     t.close();
     t.open(dir / "p");
     uint32_t r = 0;
@@ -264,7 +259,7 @@ TEST(TablePack, KeepsLiveRecordsInOrderWithTheirMemosAndShrinksBothFiles) {
         EXPECT_EQ(t.get("INCOMBENZA").text(), memo);
     }
     EXPECT_EQ(r, 34u);
-    for (const auto& e : dbftest::fs::directory_iterator(dir.path()))
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
         EXPECT_NE(e.path().filename().string()[0], '\x7F') << "scratch file left behind";
     EXPECT_THROW(t.pack(), TableError); // shared
 }

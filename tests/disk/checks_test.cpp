@@ -1,18 +1,21 @@
-#include "../platform/fs_fixture.h"
-#include "../platform/mounts.h"
 #include "common/disk/checks.h"
 #include "platform/drive.h"
 #include "platform/file.h"
+#include "tests/support/files.h"
+#include "tests/support/messages_fake.h"
+#include "tests/support/mounts.h"
+#include "tests/support/temp_folder.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using namespace dn::disk;
-using fstest::InFolder;
-using fstest::names;
-using fstest::readBytes;
-using fstest::ScopedMount;
-using fstest::writeBytes;
+using dn::test::fileNames;
+using dn::test::InFolder;
+using dn::test::readFile;
+using dn::test::ScopedMount;
+using dn::test::writeFile;
 namespace fs = std::filesystem;
 
 namespace {
@@ -26,8 +29,8 @@ protected:
     // A folder of the scratch area as a drive designation.
     std::string drive(const std::string& name) { return dir / name + "/"; }
 
-    fstest::RecordingMessages msgs;
-    fstest::TempDir dir;
+    dn::test::ScriptedMessages msgs{dn::test::ScriptedMessages::Unanswered::Negative};
+    dn::test::TempFolder dir;
 };
 
 // Writes into folder until its file system refuses another byte.
@@ -46,22 +49,22 @@ void fill(const std::string& folder) {
 
 TEST_F(DiskChecks, ReadyOnlyWhenTheFolderCanBeEntered) {
     fs::create_directory(dir / "d");
-    writeBytes(dir / "file", "x");
+    writeFile(dir / "file", "x");
     EXPECT_TRUE(ISREADY(dn::platform::currentDrive()));
     EXPECT_TRUE(ISREADY(drive("d")));
     EXPECT_TRUE(ISREADY(""));
     EXPECT_TRUE(msgs.asked.empty());
     EXPECT_FALSE(ISREADY(drive("missing")));
     EXPECT_FALSE(ISREADY(drive("file")));
-    EXPECT_EQ(msgs.asked, (Texts{"Disco non pronto.", "Disco non pronto."}));
-    EXPECT_EQ(msgs.titles[0], "Attenzione");
+    EXPECT_EQ(msgs.askedTexts(), (Texts{"Disco non pronto.", "Disco non pronto."}));
+    EXPECT_EQ(msgs.asked[0].title, "Attenzione");
     EXPECT_FALSE(ISREADY(drive("missing"), false));
     EXPECT_EQ(msgs.asked.size(), 2u);
     // A drive that is not ready is full and protected, with only that message.
     msgs.asked.clear();
     EXPECT_TRUE(ISFULL(drive("missing")));
     EXPECT_TRUE(ISPROTECTED(drive("missing")));
-    EXPECT_EQ(msgs.asked, (Texts{"Disco non pronto.", "Disco non pronto."}));
+    EXPECT_EQ(msgs.askedTexts(), (Texts{"Disco non pronto.", "Disco non pronto."}));
 }
 
 TEST_F(DiskChecks, FullDriveGivesItsMessageAndWritesNothing) {
@@ -76,24 +79,24 @@ TEST_F(DiskChecks, FullDriveGivesItsMessageAndWritesNothing) {
     EXPECT_FALSE(ISFULL(d));
     EXPECT_TRUE(msgs.asked.empty());
     EXPECT_TRUE(ISFULL(d, free + 1));
-    EXPECT_EQ(msgs.asked, Texts{"Spazio su disco insufficiente."});
+    EXPECT_EQ(msgs.askedTexts(), Texts{"Spazio su disco insufficiente."});
 
     fill(dir / "mnt");
     msgs.asked.clear();
-    const auto before = names(dir / "mnt");
-    const std::string filled = readBytes(dir / "mnt/fill");
+    const auto before = fileNames(dir / "mnt");
+    const std::string filled = readFile(dir / "mnt/fill");
     EXPECT_LT(dn::platform::DISKFREESPACE(d), 8192u);
     EXPECT_TRUE(ISFULL(d));
-    EXPECT_EQ(msgs.asked, Texts{"Spazio su disco insufficiente."});
-    EXPECT_EQ(names(dir / "mnt"), before);
-    EXPECT_EQ(readBytes(dir / "mnt/fill"), filled);
+    EXPECT_EQ(msgs.askedTexts(), Texts{"Spazio su disco insufficiente."});
+    EXPECT_EQ(fileNames(dir / "mnt"), before);
+    EXPECT_EQ(readFile(dir / "mnt/fill"), filled);
 
     // The current folder's drive is that file system; the empty drive is never
     // full and is not looked at.
     InFolder in(dir / "mnt");
     msgs.asked.clear();
     EXPECT_TRUE(ISFULL(dn::platform::currentDrive()));
-    EXPECT_EQ(msgs.asked, Texts{"Spazio su disco insufficiente."});
+    EXPECT_EQ(msgs.askedTexts(), Texts{"Spazio su disco insufficiente."});
     EXPECT_FALSE(ISFULL(""));
     EXPECT_FALSE(ISFULL("", UINT64_MAX));
     EXPECT_EQ(msgs.asked.size(), 1u);
@@ -108,97 +111,97 @@ TEST_F(DiskChecks, WritableDriveKeepsNoProbeFile) {
     fs::create_directory(dir / "d");
     EXPECT_EQ(probeName(drive("d")), drive("d") + "\x7f\x7f\x7f\x7f\x7f\x7f\x7f\x7f.\x7f\x7f\x7f");
     EXPECT_FALSE(ISPROTECTED(drive("d")));
-    EXPECT_TRUE(names(dir / "d").empty());
+    EXPECT_TRUE(fileNames(dir / "d").empty());
     // A probe left behind by a crash goes too.
-    writeBytes(probeName(drive("d")), "");
+    writeFile(probeName(drive("d")), "");
     EXPECT_FALSE(ISPROTECTED(drive("d")));
-    EXPECT_TRUE(names(dir / "d").empty());
+    EXPECT_TRUE(fileNames(dir / "d").empty());
     {
         InFolder in(dir / "d");
         EXPECT_FALSE(ISPROTECTED(dn::platform::currentDrive()));
         EXPECT_FALSE(ISPROTECTED(""));
     }
-    EXPECT_TRUE(names(dir / "d").empty());
+    EXPECT_TRUE(fileNames(dir / "d").empty());
     EXPECT_TRUE(msgs.asked.empty());
 }
 
 TEST_F(DiskChecks, ProbeNeverWritesThroughALink) {
     fs::create_directory(dir / "d");
-    writeBytes(dir / "precious", "dati");
+    writeFile(dir / "precious", "dati");
     fs::create_symlink(dir / "precious", probeName(drive("d")));
     EXPECT_FALSE(ISPROTECTED(drive("d")));
-    EXPECT_EQ(readBytes(dir / "precious"), "dati");
-    EXPECT_TRUE(names(dir / "d").empty());
+    EXPECT_EQ(readFile(dir / "precious"), "dati");
+    EXPECT_TRUE(fileNames(dir / "d").empty());
 }
 
 TEST_F(DiskChecks, WriteProtectedDriveGivesItsMessageAndWritesNothing) {
     fs::create_directories(dir / "src");
     fs::create_directories(dir / "ro");
-    writeBytes(dir / "src/a.dbf", "tabella");
+    writeFile(dir / "src/a.dbf", "tabella");
     auto ro = ScopedMount::bind(dir / "src", dir / "ro", true);
     if (!ro.ok())
         GTEST_SKIP() << ro.error();
     EXPECT_TRUE(ISPROTECTED(drive("ro")));
-    EXPECT_EQ(msgs.asked, Texts{"Disco protetto da scrittura."});
-    EXPECT_EQ(names(dir / "src"), std::set<std::string>{"a.dbf"});
+    EXPECT_EQ(msgs.askedTexts(), Texts{"Disco protetto da scrittura."});
+    EXPECT_EQ(fileNames(dir / "src"), std::set<std::string>{"a.dbf"});
 
     // Deleting a file there is abandoned after that message; the file stays.
     msgs.asked.clear();
     EXPECT_THROW(DELFILE(dir / "ro/a.dbf"), DiskAbort);
-    EXPECT_EQ(msgs.asked, Texts{"Disco protetto da scrittura."});
-    EXPECT_EQ(readBytes(dir / "src/a.dbf"), "tabella");
+    EXPECT_EQ(msgs.askedTexts(), Texts{"Disco protetto da scrittura."});
+    EXPECT_EQ(readFile(dir / "src/a.dbf"), "tabella");
 
     // Its files may not be opened for writing.
     msgs.asked.clear();
     EXPECT_TRUE(ISREADONLY(dir / "ro/a.dbf"));
-    EXPECT_EQ(msgs.asked, Texts{"File non accessibile."});
-    EXPECT_EQ(readBytes(dir / "src/a.dbf"), "tabella");
+    EXPECT_EQ(msgs.askedTexts(), Texts{"File non accessibile."});
+    EXPECT_EQ(readFile(dir / "src/a.dbf"), "tabella");
 }
 
 TEST_F(DiskChecks, ReadOnlyFileOnlyWhenItCannotBeOpenedForWriting) {
-    writeBytes(dir / "w.dbf", "contenuto");
+    writeFile(dir / "w.dbf", "contenuto");
     EXPECT_FALSE(ISREADONLY(dir / "w.dbf"));
-    EXPECT_EQ(readBytes(dir / "w.dbf"), "contenuto"); // opened, not truncated
+    EXPECT_EQ(readFile(dir / "w.dbf"), "contenuto"); // opened, not truncated
     EXPECT_FALSE(ISREADONLY(dir / "missing.dbf"));
     EXPECT_TRUE(msgs.asked.empty());
     if (::geteuid() == 0)
         return; // permissions do not stop root; the read-only mount test covers it
     ::chmod((dir / "w.dbf").c_str(), 0444);
     EXPECT_TRUE(ISREADONLY(dir / "w.dbf"));
-    EXPECT_EQ(msgs.asked, Texts{"File non accessibile."});
+    EXPECT_EQ(msgs.askedTexts(), Texts{"File non accessibile."});
 }
 
 TEST_F(DiskChecks, DelDirDeletesFilesUntilOneCannotBeDeleted) {
     fs::create_directories(dir / "d/sub");
-    writeBytes(dir / "d/.nascosto", "");
-    writeBytes(dir / "d/a", "");
-    writeBytes(dir / "d/sub/x", "");
+    writeFile(dir / "d/.nascosto", "");
+    writeFile(dir / "d/a", "");
+    writeFile(dir / "d/sub/x", "");
     DELDIR(dir / "d");
-    EXPECT_EQ(names(dir / "d"), std::set<std::string>{"sub"});
-    EXPECT_EQ(names(dir / "d/sub"), std::set<std::string>{"x"});
+    EXPECT_EQ(fileNames(dir / "d"), std::set<std::string>{"sub"});
+    EXPECT_EQ(fileNames(dir / "d/sub"), std::set<std::string>{"x"});
 
-    writeBytes(dir / "d/.nascosto", "");
-    writeBytes(dir / "d/a", "");
-    writeBytes(dir / "d/B", "");
-    writeBytes(dir / "d/c", "");
-    writeBytes(dir / "other", "");
+    writeFile(dir / "d/.nascosto", "");
+    writeFile(dir / "d/a", "");
+    writeFile(dir / "d/B", "");
+    writeFile(dir / "d/c", "");
+    writeFile(dir / "other", "");
     auto busy = ScopedMount::bind(dir / "other", dir / "d/B", false);
     if (!busy.ok())
         GTEST_SKIP() << busy.error();
     DELDIR(dir / "d");
-    EXPECT_EQ(names(dir / "d"), (std::set<std::string>{"B", "c", "sub"}));
+    EXPECT_EQ(fileNames(dir / "d"), (std::set<std::string>{"B", "c", "sub"}));
     EXPECT_TRUE(msgs.asked.empty());
 }
 
 TEST_F(DiskChecks, DelFileDeletesOrReportsWhyNot) {
-    writeBytes(dir / "a", "");
+    writeFile(dir / "a", "");
     DELFILE(dir / "a");
     EXPECT_FALSE(fs::exists(dir / "a"));
     EXPECT_NO_THROW(DELFILE(dir / "a"));
     EXPECT_TRUE(msgs.asked.empty());
 
-    writeBytes(dir / "b", "");
-    writeBytes(dir / "other", "");
+    writeFile(dir / "b", "");
+    writeFile(dir / "other", "");
     auto busy = ScopedMount::bind(dir / "other", dir / "b", false);
     if (!busy.ok())
         GTEST_SKIP() << busy.error();

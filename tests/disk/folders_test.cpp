@@ -1,18 +1,21 @@
-#include "../platform/fs_fixture.h"
-#include "../platform/mounts.h"
 #include "common/disk/folders.h"
 #include "platform/fileops.h"
+#include "tests/support/files.h"
+#include "tests/support/messages_fake.h"
+#include "tests/support/mounts.h"
+#include "tests/support/temp_folder.h"
 
 #include <algorithm>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using namespace dn::disk;
 using namespace dn::platform;
-using fstest::readBytes;
-using fstest::RecordingMessages;
-using fstest::TempDir;
-using fstest::writeBytes;
+using dn::test::readFile;
+using dn::test::ScriptedMessages;
+using dn::test::TempFolder;
+using dn::test::writeFile;
 namespace fs = std::filesystem;
 
 namespace {
@@ -30,12 +33,12 @@ void setMtime(const std::string& path, time_t seconds) {
 
 // src/ with a read-only hidden file, a plain file and two levels of folders,
 // each folder with its own old time.
-void makeTree(const TempDir& dir) {
+void makeTree(const TempFolder& dir) {
     fs::create_directories(dir / "src/uno/due");
-    writeBytes(dir / "src/.segreto", "nascosto");
+    writeFile(dir / "src/.segreto", "nascosto");
     ::chmod((dir / "src/.segreto").c_str(), 0444);
-    writeBytes(dir / "src/a.dbf", "tabella");
-    writeBytes(dir / "src/uno/due/b.ntx", "indice");
+    writeFile(dir / "src/a.dbf", "tabella");
+    writeFile(dir / "src/uno/due/b.ntx", "indice");
     setMtime(dir / "src/uno/due", 900000000);
     setMtime(dir / "src/uno", 910000000);
     setMtime(dir / "src", 920000000);
@@ -44,52 +47,53 @@ void makeTree(const TempDir& dir) {
 } // namespace
 
 TEST(Folders, CopyDirCopiesHiddenReadOnlyFilesAndFolderTimes) {
-    TempDir dir;
-    RecordingMessages msgs;
+    TempFolder dir;
+    ScriptedMessages msgs{ScriptedMessages::Unanswered::Negative};
     makeTree(dir);
     ASSERT_TRUE(COPYDIR(dir / "src", dir / "dst"));
     EXPECT_TRUE(msgs.asked.empty());
-    EXPECT_EQ(readBytes(dir / "dst/.segreto"), "nascosto");
+    EXPECT_EQ(readFile(dir / "dst/.segreto"), "nascosto");
     EXPECT_EQ(GETFILEATTRIBUTES(dir / "dst/.segreto"), int64_t(kAttrReadOnly | kAttrHidden));
-    EXPECT_EQ(readBytes(dir / "dst/a.dbf"), "tabella");
-    EXPECT_EQ(readBytes(dir / "dst/uno/due/b.ntx"), "indice");
+    EXPECT_EQ(readFile(dir / "dst/a.dbf"), "tabella");
+    EXPECT_EQ(readFile(dir / "dst/uno/due/b.ntx"), "indice");
     EXPECT_EQ(mtimeOf(dir / "dst"), 920000000);
     EXPECT_EQ(mtimeOf(dir / "dst/uno"), 910000000);
     EXPECT_EQ(mtimeOf(dir / "dst/uno/due"), 900000000);
 
     // Into a folder that exists: only without creating it.
     EXPECT_FALSE(COPYDIR(dir / "src", dir / "dst"));
-    EXPECT_EQ(msgs.asked,
+    EXPECT_EQ(msgs.askedTexts(),
               std::vector<std::string>{"Impossibile creare la cartella " + (dir / "dst") + "."});
-    EXPECT_EQ(msgs.titles, std::vector<std::string>{"Attenzione"});
+    ASSERT_EQ(msgs.asked.size(), 1u);
+    EXPECT_EQ(msgs.asked[0].title, "Attenzione");
     msgs.asked.clear();
     fs::create_directory(dir / "other");
     EXPECT_TRUE(COPYDIR(dir / "src", dir / "other", false));
-    EXPECT_EQ(readBytes(dir / "other/uno/due/b.ntx"), "indice");
+    EXPECT_EQ(readFile(dir / "other/uno/due/b.ntx"), "indice");
     EXPECT_TRUE(msgs.asked.empty());
 }
 
 TEST(Folders, CopyDirStopsAtTheFirstFileThatCannotBeCopied) {
-    TempDir dir;
-    RecordingMessages msgs;
+    TempFolder dir;
+    ScriptedMessages msgs{ScriptedMessages::Unanswered::Negative};
     fs::create_directory(dir / "src");
     fs::create_symlink(dir / "nowhere", dir / "src/b_rotto");
-    writeBytes(dir / "src/a", "1");
-    writeBytes(dir / "src/c", "3");
+    writeFile(dir / "src/a", "1");
+    writeFile(dir / "src/c", "3");
     EXPECT_FALSE(COPYDIR(dir / "src", dir / "dst"));
-    EXPECT_EQ(msgs.asked, std::vector<std::string>{"Impossibile copiare il file " +
-                                                   (dir / "src/b_rotto") + "."});
-    EXPECT_EQ(fstest::names(dir / "dst"), std::set<std::string>{"a"});
+    EXPECT_EQ(msgs.askedTexts(), std::vector<std::string>{"Impossibile copiare il file " +
+                                                          (dir / "src/b_rotto") + "."});
+    EXPECT_EQ(dn::test::fileNames(dir / "dst"), std::set<std::string>{"a"});
 }
 
 TEST(Folders, DeleteDirRemovesTreesOrEmptiesAFolder) {
-    TempDir dir;
-    RecordingMessages msgs;
+    TempFolder dir;
+    ScriptedMessages msgs{ScriptedMessages::Unanswered::Negative};
     makeTree(dir);
     ::chmod((dir / "src/uno").c_str(), 0555); // a read-only folder is emptied too
     ASSERT_TRUE(DELETEDIR(dir / "src", false));
     EXPECT_TRUE(fs::is_directory(dir / "src"));
-    EXPECT_TRUE(fstest::names(dir / "src").empty());
+    EXPECT_TRUE(dn::test::fileNames(dir / "src").empty());
     EXPECT_GE(msgs.pumps, 3);
 
     makeTree(dir);
@@ -98,41 +102,41 @@ TEST(Folders, DeleteDirRemovesTreesOrEmptiesAFolder) {
     EXPECT_TRUE(msgs.asked.empty());
 
     EXPECT_FALSE(DELETEDIR(dir / "missing"));
-    EXPECT_EQ(msgs.asked, std::vector<std::string>{"Impossibile cancellare la cartella " +
-                                                   (dir / "missing") + "."});
+    EXPECT_EQ(msgs.askedTexts(), std::vector<std::string>{"Impossibile cancellare la cartella " +
+                                                          (dir / "missing") + "."});
 }
 
 TEST(Folders, DeleteDirRemovesLinksWithoutFollowingThem) {
-    TempDir dir;
-    RecordingMessages msgs;
+    TempFolder dir;
+    ScriptedMessages msgs{ScriptedMessages::Unanswered::Negative};
     fs::create_directories(dir / "keep");
-    writeBytes(dir / "keep/precious", "dati");
+    writeFile(dir / "keep/precious", "dati");
     ::chmod((dir / "keep/precious").c_str(), 0444);
     fs::create_directories(dir / "gone");
     fs::create_directory_symlink(dir / "keep", dir / "gone/to_folder");
     fs::create_symlink(dir / "keep/precious", dir / "gone/to_file");
     ASSERT_TRUE(DELETEDIR(dir / "gone"));
     EXPECT_FALSE(fs::exists(dir / "gone"));
-    EXPECT_EQ(readBytes(dir / "keep/precious"), "dati");
+    EXPECT_EQ(readFile(dir / "keep/precious"), "dati");
     EXPECT_EQ(GETFILEATTRIBUTES(dir / "keep/precious"), int64_t(kAttrReadOnly));
 }
 
 TEST(Folders, DeleteDirStopsAtTheFirstFileThatCannotBeDeleted) {
-    TempDir dir;
-    RecordingMessages msgs;
+    TempFolder dir;
+    ScriptedMessages msgs{ScriptedMessages::Unanswered::Negative};
     fs::create_directories(dir / "tree/sub");
-    writeBytes(dir / "tree/a", "1");
-    writeBytes(dir / "tree/sub/b", "2");
-    writeBytes(dir / "tree/sub/c", "3");
-    writeBytes(dir / "tree/z", "4");
-    writeBytes(dir / "other", "x");
+    writeFile(dir / "tree/a", "1");
+    writeFile(dir / "tree/sub/b", "2");
+    writeFile(dir / "tree/sub/c", "3");
+    writeFile(dir / "tree/z", "4");
+    writeFile(dir / "other", "x");
     // A file with something mounted on it cannot be deleted, even by root.
-    auto busy = fstest::ScopedMount::bind(dir / "other", dir / "tree/sub/b", false);
+    auto busy = dn::test::ScopedMount::bind(dir / "other", dir / "tree/sub/b", false);
     if (!busy.ok())
         GTEST_SKIP() << busy.error();
     EXPECT_FALSE(DELETEDIR(dir / "tree"));
-    EXPECT_EQ(msgs.asked, std::vector<std::string>{"Impossibile cancellare il file " +
-                                                   (dir / "tree/sub/b") + "."});
+    EXPECT_EQ(msgs.askedTexts(), std::vector<std::string>{"Impossibile cancellare il file " +
+                                                          (dir / "tree/sub/b") + "."});
     EXPECT_FALSE(fs::exists(dir / "tree/a"));
     EXPECT_TRUE(fs::exists(dir / "tree/sub/c"));
     EXPECT_TRUE(fs::exists(dir / "tree/z"));

@@ -1,10 +1,11 @@
 #include "platform/file.h"
 #include "platform/lock_layout.h"
 
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
+
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using dn::platform::File;
@@ -14,12 +15,6 @@ using dn::platform::LockKind;
 using dn::platform::Share;
 
 namespace {
-
-std::string scratch(const char* name) {
-    const fs::path dir = fs::temp_directory_path() / ("dn_share_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    return (dir / name).string();
-}
 
 FileErrorKind openKind(const std::string& p, bool writable, Share share) {
     try {
@@ -33,7 +28,8 @@ FileErrorKind openKind(const std::string& p, bool writable, Share share) {
 } // namespace
 
 TEST(FileSharing, SharedOpensCoexistAndAnExclusiveOneAdmitsNoOther) {
-    const std::string p = scratch("share.bin");
+    const dn::test::TempFolder dir;
+    const std::string p = dir / "share.bin";
     File::create(p).writeAt(0, "data", 4);
     {
         File a = File::open(p, true, Share::Shared);
@@ -53,7 +49,8 @@ TEST(FileSharing, SharedOpensCoexistAndAnExclusiveOneAdmitsNoOther) {
 }
 
 TEST(FileSharing, ReadOnlyOpensRefuseWritesButHoldExclusiveLocks) {
-    const std::string p = scratch("ro.bin");
+    const dn::test::TempFolder dir;
+    const std::string p = dir / "ro.bin";
     File::create(p).writeAt(0, "abc", 3);
     File ro = File::open(p, false);
     EXPECT_THROW(ro.writeAt(0, "x", 1), FileError);
@@ -68,7 +65,8 @@ TEST(FileSharing, ReadOnlyOpensRefuseWritesButHoldExclusiveLocks) {
 }
 
 TEST(FileLocks, NarrowingKeepsTheKeptBytesAndFreesTheRest) {
-    const std::string p = scratch("narrow.bin");
+    const dn::test::TempFolder dir;
+    const std::string p = dir / "narrow.bin";
     File a = File::create(p);
     File b = File::open(p, true);
     // The file lock of a table narrowed to one record's lock, as an append does.
@@ -84,7 +82,8 @@ TEST(FileLocks, NarrowingKeepsTheKeptBytesAndFreesTheRest) {
 }
 
 TEST(FileReplace, TheNewFileTakesTheNameWithItsSharingLock) {
-    const std::string target = scratch("target.bin"), fresh = scratch("fresh.bin");
+    const dn::test::TempFolder dir;
+    const std::string target = dir / "target.bin", fresh = dir / "fresh.bin";
     File::create(target).writeAt(0, "old", 3);
     File old = File::open(target, true, Share::Exclusive);
     File neu = File::create(fresh, Share::Exclusive);
@@ -93,8 +92,7 @@ TEST(FileReplace, TheNewFileTakesTheNameWithItsSharingLock) {
     EXPECT_FALSE(old.isOpen());
     EXPECT_EQ(neu.path(), target);
     EXPECT_FALSE(fs::exists(fresh));
-    std::ifstream in(target, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new!");
+    EXPECT_EQ(dn::test::readFile(target), "new!");
     // Still held exclusively under its new name.
     EXPECT_EQ(openKind(target, true, Share::Shared), FileErrorKind::Sharing);
     neu.close();

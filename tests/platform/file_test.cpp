@@ -1,25 +1,19 @@
 #include "platform/file.h"
 #include "platform/lock_layout.h"
 
+#include "tests/support/temp_folder.h"
+
 #include <filesystem>
 #include <gtest/gtest.h>
 
-namespace fs = std::filesystem;
 using dn::platform::File;
 using dn::platform::FileError;
 using dn::platform::FileErrorKind;
 using dn::platform::LockKind;
 
-namespace {
-std::string tempPath(const char* name) {
-    const fs::path dir = fs::temp_directory_path() / ("dn_platform_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    return (dir / name).string();
-}
-} // namespace
-
 TEST(File, LocksConflictBetweenTwoOpensOfOneProcess) {
-    const std::string p = tempPath("locks.bin");
+    const dn::test::TempFolder dir;
+    const std::string p = dir / "locks.bin";
     File a = File::create(p);
     File b = File::open(p, true);
     const uint64_t rec = dn::platform::kRecordLockBase + 7;
@@ -35,7 +29,8 @@ TEST(File, LocksConflictBetweenTwoOpensOfOneProcess) {
 }
 
 TEST(File, ReadsWritesAndReportsMissingFiles) {
-    const std::string p = tempPath("rw.bin");
+    const dn::test::TempFolder dir;
+    const std::string p = dir / "rw.bin";
     File f = File::create(p);
     f.writeAt(10, "abc", 3);
     EXPECT_EQ(f.size(), 13u);
@@ -43,7 +38,7 @@ TEST(File, ReadsWritesAndReportsMissingFiles) {
     EXPECT_EQ(f.readAt(10, buf, 8), 3u);
     EXPECT_EQ(std::string(buf, 3), "abc");
     try {
-        File::open(tempPath("missing.bin"), false);
+        File::open(dir / "missing.bin", false);
         FAIL() << "no error";
     } catch (const FileError& e) {
         EXPECT_EQ(e.kind(), FileErrorKind::NotFound);
@@ -51,7 +46,8 @@ TEST(File, ReadsWritesAndReportsMissingFiles) {
 }
 
 TEST(File, FaultHooksFailWritesHalfWayAndRefuseLocks) {
-    const std::string p = tempPath("fault.bin");
+    const dn::test::TempFolder dir;
+    const std::string p = dir / "fault.bin";
     File f = File::create(p);
     dn::platform::FaultHooks hooks;
     hooks.onWrite = [](const std::string&, uint64_t, size_t) { return 2LL; };

@@ -1,20 +1,23 @@
-#include "fs_fixture.h"
 #include "platform/drive.h"
 #include "platform/file.h"
 #include "platform/fileops.h"
 #include "platform/find.h"
 #include "platform/sound.h"
+#include "tests/support/files.h"
+#include "tests/support/messages_fake.h"
+#include "tests/support/temp_folder.h"
 
 #include <algorithm>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utility>
 
 using namespace dn::platform;
-using fstest::InFolder;
-using fstest::readBytes;
-using fstest::TempDir;
-using fstest::writeBytes;
+using dn::test::InFolder;
+using dn::test::readFile;
+using dn::test::TempFolder;
+using dn::test::writeFile;
 namespace fs = std::filesystem;
 
 namespace {
@@ -42,25 +45,25 @@ void setMtime(const std::string& path, time_t seconds, long nanos) {
 } // namespace
 
 TEST(FileOps, ReadLineHonoursEachLinesOwnTerminator) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir / "lines.txt";
-    writeBytes(f, "uno\r\ndue\nre\rquattro\r\n\r\n\nsei");
+    writeFile(f, "uno\r\ndue\nre\rquattro\r\n\r\n\nsei");
     EXPECT_EQ(readAllLines(f, 128),
               (std::vector<std::string>{"uno", "due", "re", "quattro", "", "", "sei"}));
     // A line longer than max comes in pieces and loses no byte; a CR LF split by
     // the end of the bytes read still counts as one terminator.
-    writeBytes(f, "abcdefgh\r\nxy");
+    writeFile(f, "abcdefgh\r\nxy");
     EXPECT_EQ(readAllLines(f, 3), (std::vector<std::string>{"abc", "def", "gh", "xy"}));
     EXPECT_EQ(readAllLines(f, 9), (std::vector<std::string>{"abcdefgh", "xy"}));
-    writeBytes(f, "");
+    writeFile(f, "");
     EXPECT_TRUE(readAllLines(f, 128).empty());
 }
 
 TEST(FileOps, AttributesMapOntoPermissionsAndDotNames) {
-    TempDir dir;
+    TempFolder dir;
     const std::string plain = dir / "plain.txt", dot = dir / ".dot", sub = dir / "sub";
-    writeBytes(plain, "x");
-    writeBytes(dot, "x");
+    writeFile(plain, "x");
+    writeFile(dot, "x");
     fs::create_directory(sub);
     EXPECT_EQ(GETFILEATTRIBUTES(dir / "missing"), -1);
     EXPECT_EQ(GETFILEATTRIBUTES(plain), int64_t(kAttrNormal));
@@ -98,7 +101,7 @@ TEST(FileOps, AttributesMapOntoPermissionsAndDotNames) {
 }
 
 TEST(FileOps, PathsAreAbsoluteAndNormalised) {
-    TempDir dir;
+    TempFolder dir;
     fs::create_directory(dir / "data");
     InFolder here(dir / "data");
     const std::string cwd = fs::current_path().string();
@@ -116,7 +119,7 @@ TEST(FileOps, PathsAreAbsoluteAndNormalised) {
     EXPECT_EQ(driveOf("/srv/dati/x.dbf"), "/srv/dati/");
     EXPECT_EQ(currentDrive() + ".", "./.");
 
-    writeBytes(dir / "file", "x");
+    writeFile(dir / "file", "x");
     EXPECT_TRUE(DIR(cwd));
     EXPECT_TRUE(DIR(".."));
     EXPECT_FALSE(DIR(dir / "file"));
@@ -126,14 +129,14 @@ TEST(FileOps, PathsAreAbsoluteAndNormalised) {
 }
 
 TEST(FileOps, FolderCreationAndLastWriteTimes) {
-    TempDir dir;
+    TempFolder dir;
     EXPECT_TRUE(CREATEDIR(dir / "new"));
     EXPECT_FALSE(CREATEDIR(dir / "new"));
     EXPECT_FALSE(CREATEDIR(dir / "missing/new"));
 
     const std::string src = dir / "src.txt", dst = dir / "dst.txt";
-    writeBytes(src, "a");
-    writeBytes(dst, "b");
+    writeFile(src, "a");
+    writeFile(dst, "b");
     setMtime(src, 946684800, 123456700);
     ASSERT_TRUE(SETFILEDATETIME(src, dst));
     EXPECT_EQ(mtimeOf(dst).tv_sec, 946684800);
@@ -145,18 +148,18 @@ TEST(FileOps, FolderCreationAndLastWriteTimes) {
 }
 
 TEST(FileOps, CopyFileKeepsContentsPermissionsAndTime) {
-    TempDir dir;
-    fstest::RecordingMessages msgs;
+    TempFolder dir;
+    dn::test::ScriptedMessages msgs{dn::test::ScriptedMessages::Unanswered::Negative};
     const std::string src = dir / "src.bin", dst = dir / "dst.bin";
     std::string big(3 << 20, '\0');
     for (size_t i = 0; i < big.size(); ++i)
         big[i] = char(i * 7 + i / 4096);
-    writeBytes(src, big);
+    writeFile(src, big);
     ::chmod(src.c_str(), 0640);
     setMtime(src, 1000000000, 0);
-    writeBytes(dst, "old target");
+    writeFile(dst, "old target");
     ASSERT_TRUE(COPYFILE(src, dst));
-    EXPECT_EQ(readBytes(dst), big);
+    EXPECT_EQ(readFile(dst), big);
     struct stat st {};
     ::stat(dst.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -165,18 +168,18 @@ TEST(FileOps, CopyFileKeepsContentsPermissionsAndTime) {
 
     // A failed copy leaves the old target alone and no temporary file behind.
     EXPECT_FALSE(COPYFILE(dir / "missing", dst));
-    EXPECT_FALSE(COPYFILE(dir.str(), dst)); // a folder is no file to copy
-    EXPECT_EQ(readBytes(dst), big);
-    EXPECT_EQ(fstest::names(dir.str()), (std::set<std::string>{"dst.bin", "src.bin"}));
+    EXPECT_FALSE(COPYFILE(dir.path(), dst)); // a folder is no file to copy
+    EXPECT_EQ(readFile(dst), big);
+    EXPECT_EQ(dn::test::fileNames(dir.path()), (std::set<std::string>{"dst.bin", "src.bin"}));
 }
 
 TEST(FileOps, FindListsMatchingNamesInNameOrderWithoutRegardToCase) {
-    TempDir dir;
-    writeBytes(dir / "b.DBF", "12345");
-    writeBytes(dir / "A.dbf", "");
-    writeBytes(dir / ".h.dbf", "");
-    writeBytes(dir / "c.ntx", "");
-    writeBytes(dir / "noext", "");
+    TempFolder dir;
+    writeFile(dir / "b.DBF", "12345");
+    writeFile(dir / "A.dbf", "");
+    writeFile(dir / ".h.dbf", "");
+    writeFile(dir / "c.ntx", "");
+    writeFile(dir / "noext", "");
     fs::create_directory(dir / "Sub.dbf");
 
     auto list = [](const std::string& pattern) {

@@ -1,6 +1,8 @@
 #include "print_helpers.h"
+#include "tests/support/files.h"
 #include "tests/support/gui.h"
 #include "tests/support/messages_fake.h"
+#include "tests/support/temp_folder.h"
 #include "toolkit/print/document.h"
 #include "toolkit/print/output.h"
 #include "toolkit/print/preview.h"
@@ -10,15 +12,15 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace dn {
 namespace {
@@ -58,18 +60,9 @@ TEST_F(PreviewTest, WindowShowsTitleIconStatusAndTheNineButtons) {
     EXPECT_FALSE(w->windowIcon().isNull());
     EXPECT_TRUE(w->windowState() & Qt::WindowMaximized);
     EXPECT_EQ(qs(pv.StatusLabel()->text()), "Anteprima di stampa");
-    const char* tips[] = {"Prima pagina",
-                          "Pagina precedente",
-                          "Pagina successiva",
-                          "Ultima pagina",
-                          "Zoom",
-                          "Stampa documento",
-                          "Salva come PDF",
-                          "Invia PDF per email",
-                          "Esci dall'anteprima di stampa"};
     for (int i = 0; i < TPreview::ButtonCount; ++i) {
         QAbstractButton* b = pv.ToolButton(static_cast<TPreview::Button>(i));
-        EXPECT_EQ(qs(b->toolTip()), tips[i]);
+        EXPECT_EQ(qs(b->toolTip()), TPreview::kToolTips[i]);
         EXPECT_EQ(b->size(), QSize(33, 33));
         EXPECT_TRUE(b->isVisible());
     }
@@ -172,8 +165,8 @@ TEST_F(PreviewTest, PreviewOfAJobAndOfAReportRunsUntilClosed) {
 }
 
 TEST_F(PreviewTest, SavePdfWritesTheFileAndAsksBeforeOverwriting) {
-    QTemporaryDir dir;
-    std::optional<std::string> answer = dir.filePath("copia").toStdString();
+    test::TempFolder dir;
+    std::optional<std::string> answer = dir / "copia";
     print::SaveFileRequest asked;
     print::settings().askSaveFile = [&](const print::SaveFileRequest& r) {
         asked = r;
@@ -195,7 +188,7 @@ TEST_F(PreviewTest, SavePdfWritesTheFileAndAsksBeforeOverwriting) {
     EXPECT_EQ(test::findWords(test::pdfWords(pdf), "2", 2).size(), 1u);
 
     // Its second page renders, with ink where the recording drew.
-    const std::string png = dir.filePath("pagina").toStdString();
+    const std::string png = dir / "pagina";
     test::run("pdftoppm", {"-r", "50", "-f", "2", "-l", "2", "-png", "-singlefile", pdf, png});
     QImage img(QString::fromStdString(png + ".png"));
     ASSERT_FALSE(img.isNull());
@@ -207,10 +200,7 @@ TEST_F(PreviewTest, SavePdfWritesTheFileAndAsksBeforeOverwriting) {
     EXPECT_GT(dark, 200);
 
     // Overwriting: "No" keeps the file, "Yes" replaces it.
-    QFile old(QString::fromStdString(pdf));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("vecchio");
-    old.close();
+    test::writeFile(pdf, "vecchio");
     answer = pdf;
     msgs.answer(0);
     pv.SavePdf();
@@ -229,10 +219,8 @@ TEST_F(PreviewTest, SavePdfWritesTheFileAndAsksBeforeOverwriting) {
     EXPECT_EQ(msgs.asked.size(), before);
 
     // A folder that cannot be written: the error message, no file.
-    QFile blocker(dir.filePath("file"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    answer = dir.filePath("file/dentro.pdf").toStdString();
+    test::writeFile(dir / "file", "");
+    answer = dir / "file/dentro.pdf";
     EXPECT_EQ(print::savePdfAs(pv.Recording()), "");
     ASSERT_EQ(msgs.asked.size(), before + 1);
     EXPECT_EQ(msgs.asked.back().text, print::kMsgPdfError);
@@ -242,7 +230,7 @@ TEST_F(PreviewTest, SavePdfWritesTheFileAndAsksBeforeOverwriting) {
 
 // A printer that writes PDF files named after it in dir.
 struct PdfPrinters {
-    QTemporaryDir dir;
+    test::TempFolder dir;
     std::vector<std::string> opened;
     std::vector<int> counted;
 
@@ -263,7 +251,7 @@ struct PdfPrinters {
         print::settings().progress.close = [] {};
     }
     QString path(const std::string& name) const {
-        return dir.filePath(QString::fromStdString(name) + ".pdf");
+        return QString::fromStdString(dir / (name + ".pdf"));
     }
     // The page number each printed page says ("Pagina numero n").
     std::vector<std::string> pageNumbers(const std::string& name) const {
@@ -364,13 +352,11 @@ public:
                                     "\"\n");
         script("xdg-mime", handler ? "echo thunderbird.desktop\n" : "exit 0\n");
         // Without xdg-email the real tools must not be found either.
-        qputenv("PATH",
-                email ? dir_.path().toLocal8Bit() + ":" + oldPath_ : dir_.path().toLocal8Bit());
+        qputenv("PATH", email ? QByteArray::fromStdString(dir_.path()) + ":" + oldPath_
+                              : QByteArray::fromStdString(dir_.path()));
     }
     ~FakeMailTools() { qputenv("PATH", oldPath_); }
-    std::string log(const std::string& name) const {
-        return dir_.filePath(QString::fromStdString(name)).toStdString();
-    }
+    std::string log(const std::string& name) const { return dir_ / name; }
     // The arguments xdg-email got, once it has run.
     std::vector<std::string> args() const {
         QElapsedTimer t;
@@ -386,20 +372,17 @@ public:
 
 private:
     void script(const std::string& name, const std::string& body) {
-        QFile f(QString::fromStdString(log(name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(("#!/bin/sh\n" + body).c_str());
-        f.close();
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        test::writeFile(log(name), "#!/bin/sh\n" + body);
+        std::filesystem::permissions(log(name), std::filesystem::perms::owner_all);
     }
-    QTemporaryDir dir_;
+    test::TempFolder dir_;
     QByteArray oldPath_;
 };
 
 TEST_F(PreviewTest, MailHandsThePdfToTheMailProgramAndDeletesItAfterwards) {
-    QTemporaryDir temp;
-    print::settings().tempFolder = [&] { return temp.path().toStdString(); };
-    const std::string made = temp.filePath("Documento di prova.pdf").toStdString();
+    test::TempFolder temp;
+    print::settings().tempFolder = [&] { return temp.path(); };
+    const std::string made = temp / "Documento di prova.pdf";
     TPreview pv(threePages());
     pv.Open();
     {

@@ -89,11 +89,4 @@ std::string pdfInfo(const std::string& pdf, const std::string& field) {
     return out.substr(start, out.find('\n', start) - start);
 }
 
-std::string readFile(const std::string& path) {
-    QFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll().toStdString();
-}
-
 } // namespace dn::test

@@ -5,8 +5,6 @@
 #include "toolkit/print/setup.h"
 #include "toolkit/rowsource.h"
 
-#include <QTemporaryDir>
-
 #include <string>
 #include <vector>
 
@@ -68,7 +66,5 @@ inline double pointsX(const print::Recording& r, double x) {
 inline double pointsY(const print::Recording& r, double y) {
     return (r.printable.top() + y) * 72.0 / r.dpiY;
 }
-
-std::string readFile(const std::string& path);
 
 } // namespace dn::test

@@ -1,12 +1,13 @@
 #include "print_helpers.h"
+#include "tests/support/files.h"
 #include "tests/support/gui.h"
 #include "tests/support/messages_fake.h"
+#include "tests/support/temp_folder.h"
 #include "toolkit/print/output.h"
 #include "toolkit/print/printer.h"
 
 #include <QFileInfo>
 #include <QFontMetricsF>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -165,8 +166,8 @@ TEST_F(PrinterTest, PdfHoldsEveryTextWhereTheRecordingPutIt) {
     p.Say(p.nVertRes() - 200, p.nHorzRes() - 2000, "Seconda", &courier);
     p.EndPage();
 
-    QTemporaryDir dir;
-    const std::string pdf = dir.filePath("prova.pdf").toStdString();
+    test::TempFolder dir;
+    const std::string pdf = dir / "prova.pdf";
     ASSERT_TRUE(print::savePdfFile(p.Recording(), pdf));
     EXPECT_EQ(test::pdfInfo(pdf, "Pages"), "2");
     EXPECT_EQ(test::pdfInfo(pdf, "Title"), "Prova PDF");
@@ -193,12 +194,9 @@ TEST_F(PrinterTest, PdfHoldsEveryTextWhereTheRecordingPutIt) {
 TEST_F(PrinterTest, PdfThatCannotBeWrittenLeavesNoFile) {
     TPrinter p("Prova");
     p.Say(10, 10, "x");
-    QTemporaryDir dir;
-    const QString blocker = dir.filePath("file");
-    QFile f(blocker);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
-    const std::string bad = (blocker + "/dentro.pdf").toStdString();
+    test::TempFolder dir;
+    test::writeFile(dir / "file", "");
+    const std::string bad = dir / "file/dentro.pdf";
     EXPECT_FALSE(print::savePdfFile(p.Recording(), bad));
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(bad)));
 }

@@ -1,11 +1,11 @@
-#include "common/util/clock.h"
 #include "print_helpers.h"
+#include "tests/support/fixed_clock.h"
 #include "tests/support/gui.h"
 #include "tests/support/messages_fake.h"
+#include "tests/support/temp_folder.h"
 #include "toolkit/print/output.h"
 #include "toolkit/print/report.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -19,11 +19,9 @@ using print::DrawOp;
 // 40-character e-mail address, dates, a done mark on every third row.
 class ReportTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        test::guiApp();
-        clock::setFixed(Date::fromYmd(2025, 3, 15));
-    }
-    void TearDown() override { clock::useSystem(); }
+    void SetUp() override { test::guiApp(); }
+
+    test::FixedClock clock_{Date::fromYmd(2025, 3, 15)};
 
     std::unique_ptr<TReport> contactList(test::NumberedRows& rows, int extraWidth = 0) {
         TReport::Options o;
@@ -240,8 +238,8 @@ TEST_F(ReportTest, PdfOfTheReportShowsTheRecordedPages) {
     PRNPORTRAIT();
     r->Run();
     const auto& rec = r->oDevice().Recording();
-    QTemporaryDir dir;
-    const std::string pdf = dir.filePath("rubrica.pdf").toStdString();
+    test::TempFolder dir;
+    const std::string pdf = dir / "rubrica.pdf";
     ASSERT_TRUE(print::savePdfFile(rec, pdf));
     EXPECT_EQ(test::pdfInfo(pdf, "Pages"), std::to_string(rec.pages.size()));
     EXPECT_NE(test::pdfInfo(pdf, "Page size").find("842 x 595"), std::string::npos);

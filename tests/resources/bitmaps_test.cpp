@@ -1,5 +1,7 @@
 #include "resource_files.h"
 
+#include "tests/support/gui.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -66,7 +68,7 @@ TEST(Bitmaps, EveryNamedBitmapExists) {
 }
 
 TEST(Bitmaps, EverySvgParsesCleanlyOnASquareCanvas) {
-    ensureGuiApp();
+    guiApp();
     const QStringList files = resourceNames(bitmapsDir(), "svg");
     ASSERT_FALSE(files.isEmpty());
     for (const QString& n : files) {
@@ -83,7 +85,7 @@ TEST(Bitmaps, EverySvgParsesCleanlyOnASquareCanvas) {
 }
 
 TEST(Bitmaps, EveryBitmapDrawsSomethingAtSmallAndLargeSizes) {
-    ensureGuiApp();
+    guiApp();
     for (const QString& n : resourceNames(bitmapsDir(), "svg")) {
         LoadedSvg svg = loadSvg(n);
         ASSERT_TRUE(svg.renderer->isValid()) << n.toStdString();
@@ -95,7 +97,7 @@ TEST(Bitmaps, EveryBitmapDrawsSomethingAtSmallAndLargeSizes) {
 }
 
 TEST(Bitmaps, NoTwoBitmapsLookTheSame) {
-    ensureGuiApp();
+    guiApp();
     const QStringList names = resourceNames(bitmapsDir(), "svg");
     QList<QImage> images;
     for (const QString& n : names) {

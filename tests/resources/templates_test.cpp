@@ -1,21 +1,25 @@
 #include "app/panel.h"
 #include "resource_files.h"
 
+#include "tests/support/gui.h"
+#include "toolkit/dialogtemplate.h"
+#include "toolkit/units.h"
+
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetricsF>
-#include <QJsonArray>
 #include <QMap>
 #include <QRect>
 #include <QSet>
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <optional>
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 using namespace dn::test;
+namespace tk = dn::tk;
 
 namespace {
 
@@ -26,225 +30,124 @@ const QStringList kTemplateNames = {
     "PASSWD3",    "CALENDAR", "PRINTDLG", "MSGGET",   "INFOS",    "PRINT",
 };
 
-struct Control {
-    int id = 0;
-    QString kind;
-    QString text;
-    int x = 0, y = 0, w = 0, h = 0;
-    QStringList style;
-    int index = 0; // position in the file, from 0
+using tk::ControlKind;
+using tk::ControlTemplate;
+using tk::DialogTemplate;
 
-    // Place on the dialog; a drop-down list counts with its closed height only.
-    QRect rect() const { return QRect(x, y, w, kind == "combobox" ? std::min(h, 12) : h); }
-    QString where(const QString& dlg) const {
-        return QString("%1 control #%2 (id %3, %4)").arg(dlg).arg(index).arg(id).arg(kind);
-    }
-};
-
-struct Template {
-    QString name, caption, face;
-    int size = 0;
-    bool bold = false;
-    int w = 0, h = 0;
-    QStringList style;
-    std::vector<Control> controls;
-
-    // The controls that the code binds, in binding order: all but those with id -1.
-    std::vector<const Control*> bound() const {
-        std::vector<const Control*> out;
-        for (const Control& c : controls)
-            if (c.id != -1)
-                out.push_back(&c);
-        return out;
-    }
-};
-
-const std::map<QString, QStringList> kKindStyles = {
-    {"label", {"left", "right", "center", "vcenter", "nowrap", "sunken", "border"}},
-    {"edit", {"password", "readonly", "number", "uppercase"}},
-    {"multiedit", {"vscroll", "wantreturn", "readonly"}},
-    {"button", {"default"}},
-    {"checkbox", {"lefttext"}},
-    {"radio", {"group"}},
-    {"combobox", {"vscroll", "sort"}},
-    {"listbox", {"vscroll", "hscroll", "border"}},
-    {"groupbox", {}},
-    {"line", {"sunken"}},
-    {"bitmap", {}},
-    {"bitmapbutton", {}},
-    {"progress", {}},
-    {"folder", {}},
-};
-const QStringList kDialogStyles = {"popup", "caption", "sysmenu", "modalframe", "child", "visible"};
-const QStringList kFaces = {"MS Sans Serif", "Arial", "Courier New"};
-
-bool isInt(const QJsonValue& v) {
-    return v.isDouble() && v.toDouble() == v.toInt();
+// Where a control stands in its template, for the failure messages.
+QString where(const DialogTemplate& t, const ControlTemplate& c) {
+    const auto index = &c - t.controls.data();
+    return QString("%1 control #%2 (id %3, %4)")
+        .arg(t.name)
+        .arg(index)
+        .arg(c.id)
+        .arg(tk::kindName(c.kind));
 }
 
-void checkKeys(const QJsonObject& o, const QStringList& allowed, const QString& where,
-               QStringList& errors) {
-    for (const QString& k : o.keys())
-        if (!allowed.contains(k))
-            errors << where + ": unknown field \"" + k + "\"";
+// Place on the dialog in units; a drop-down list counts with its closed height only.
+QRect unitRect(const ControlTemplate& c) {
+    return QRect(c.x, c.y, c.width,
+                 c.kind == ControlKind::ComboBox ? std::min(c.height, 12) : c.height);
 }
 
-std::optional<QStringList> readStyle(const QJsonObject& o, const QString& where,
-                                     QStringList& errors) {
-    if (!o.contains("style"))
-        return QStringList{};
-    if (!o["style"].isArray()) {
-        errors << where + ": style is not a list";
-        return std::nullopt;
-    }
-    QStringList out;
-    for (const QJsonValue& v : o["style"].toArray()) {
-        if (!v.isString()) {
-            errors << where + ": style word is not a text";
-            return std::nullopt;
-        }
-        out << v.toString();
-    }
+// The controls that the code binds, in binding order: all but those with id -1.
+std::vector<const ControlTemplate*> bound(const DialogTemplate& t) {
+    std::vector<const ControlTemplate*> out;
+    for (const ControlTemplate& c : t.controls)
+        if (c.id != -1)
+            out.push_back(&c);
     return out;
 }
 
-// Reads a template, collecting every departure from the documented format.
-Template parse(const QString& fileName, const QJsonObject& o, QStringList& errors) {
-    Template t;
-    checkKeys(o, {"name", "caption", "font", "width", "height", "style", "controls"}, fileName,
-              errors);
-    t.name = o["name"].toString();
-    if (t.name != fileName)
-        errors << fileName + ": name \"" + t.name + "\" differs from the file name";
-    if (!o["caption"].isString())
-        errors << fileName + ": caption missing";
-    t.caption = o["caption"].toString();
-    const QJsonObject font = o["font"].toObject();
-    checkKeys(font, {"face", "size", "bold"}, fileName + " font", errors);
-    t.face = font["face"].toString();
-    t.size = font["size"].toInt();
-    t.bold = font["bold"].toBool();
-    if (!kFaces.contains(t.face))
-        errors << fileName + ": unknown font face \"" + t.face + "\"";
-    if (!isInt(font["size"]) || t.size < 6 || t.size > 20)
-        errors << fileName + ": font size missing or out of range";
-    if (!isInt(o["width"]) || !isInt(o["height"]) || o["width"].toInt() <= 0 ||
-        o["height"].toInt() <= 0)
-        errors << fileName + ": width and height must be positive whole numbers";
-    t.w = o["width"].toInt();
-    t.h = o["height"].toInt();
-    if (auto s = readStyle(o, fileName, errors)) {
-        t.style = *s;
-        for (const QString& w : t.style)
-            if (!kDialogStyles.contains(w))
-                errors << fileName + ": unknown dialog style \"" + w + "\"";
+// The faces the templates use, each of which the toolkit maps to an installed font.
+const QStringList kFaces = {"MS Sans Serif", "Arial", "Courier New"};
+
+// What the toolkit's reader lets pass but the program's templates must not have.
+QStringList departures(const QString& name, const DialogTemplate& t) {
+    QStringList errors;
+    if (t.name != name)
+        errors << name + ": name \"" + t.name + "\" differs from the file name";
+    if (!kFaces.contains(t.fontFace))
+        errors << name + ": unknown font face \"" + t.fontFace + "\"";
+    if (t.fontSize != std::floor(t.fontSize) || t.fontSize < 6 || t.fontSize > 20)
+        errors << name + ": font size not a whole number from 6 to 20";
+    if (t.controls.empty())
+        errors << name + ": no controls";
+    for (const ControlTemplate& c : t.controls) {
+        if (c.id != -1 && c.id <= 0)
+            errors << where(t, c) + ": id must be -1 or a positive whole number";
+        if (c.x < 0 || c.y < 0)
+            errors << where(t, c) + ": negative position";
+        if (c.width == 0 || c.height == 0)
+            errors << where(t, c) + ": empty size";
+        const bool needsText = c.kind == ControlKind::Button || c.kind == ControlKind::CheckBox ||
+                               c.kind == ControlKind::Radio || c.kind == ControlKind::Bitmap ||
+                               c.kind == ControlKind::Folder;
+        if (needsText && c.text.trimmed().isEmpty())
+            errors << where(t, c) + ": " + tk::kindName(c.kind) + " without text";
     }
-    if (!o["controls"].isArray() || o["controls"].toArray().isEmpty()) {
-        errors << fileName + ": no controls";
-        return t;
-    }
-    int index = 0;
-    for (const QJsonValue& v : o["controls"].toArray()) {
-        const QString where = fileName + " control #" + QString::number(index);
-        const QJsonObject c = v.toObject();
-        checkKeys(c, {"id", "kind", "text", "x", "y", "width", "height", "style", "pages"}, where,
-                  errors);
-        Control ctl;
-        ctl.index = index++;
-        ctl.id = c["id"].toInt();
-        ctl.kind = c["kind"].toString();
-        ctl.text = c["text"].toString();
-        ctl.x = c["x"].toInt();
-        ctl.y = c["y"].toInt();
-        ctl.w = c["width"].toInt();
-        ctl.h = c["height"].toInt();
-        if (!isInt(c["id"]) || (ctl.id != -1 && ctl.id <= 0))
-            errors << where + ": id must be -1 or a positive whole number";
-        const auto kind = kKindStyles.find(ctl.kind);
-        if (kind == kKindStyles.end())
-            errors << where + ": unknown kind \"" + ctl.kind + "\"";
-        if (c.contains("text") && !c["text"].isString())
-            errors << where + ": text is not a text";
-        for (const char* k : {"x", "y", "width", "height"})
-            if (!isInt(c[k]) || c[k].toInt() < 0)
-                errors << where + ": " + k + " must be a whole number >= 0";
-        if (ctl.w == 0 || ctl.h == 0)
-            errors << where + ": empty size";
-        if (auto s = readStyle(c, where, errors)) {
-            ctl.style = *s;
-            for (const QString& w : ctl.style)
-                if (kind != kKindStyles.end() && !kind->second.contains(w))
-                    errors << where + ": style \"" + w + "\" does not apply to " + ctl.kind;
-        }
-        const bool needsText = ctl.kind == "button" || ctl.kind == "checkbox" ||
-                               ctl.kind == "radio" || ctl.kind == "bitmap" || ctl.kind == "folder";
-        if (needsText && ctl.text.trimmed().isEmpty())
-            errors << where + ": " + ctl.kind + " without text";
-        t.controls.push_back(ctl);
-    }
-    return t;
+    return errors;
 }
 
-// All templates of the folder, parsed; format errors are reported by the first test.
-const std::vector<Template>& templates() {
-    static const std::vector<Template> all = [] {
-        std::vector<Template> out;
-        for (const QString& n : resourceNames(dialogsDir(), "json")) {
-            const LoadedTemplate l = loadTemplate(n);
-            QStringList ignored;
-            if (l.error.isEmpty())
-                out.push_back(parse(n, l.root, ignored));
+// All templates embedded in the program, as the toolkit reads them; those it
+// refuses are reported by the first test.
+const std::vector<DialogTemplate>& templates() {
+    static const std::vector<DialogTemplate> all = [] {
+        std::vector<DialogTemplate> out;
+        for (const QString& n : tk::embeddedTemplateNames()) {
+            try {
+                out.push_back(tk::loadTemplate(n));
+            } catch (const tk::TemplateError&) {
+            }
         }
         return out;
     }();
     return all;
 }
 
-const Template* find(const QString& name) {
-    for (const Template& t : templates())
+const DialogTemplate* find(const QString& name) {
+    for (const DialogTemplate& t : templates())
         if (t.name == name)
             return &t;
     return nullptr;
 }
 
-} // namespace
-
-QString overlapKey(const Control& c) {
+QString overlapKey(const ControlTemplate& c) {
     return c.id == -1 ? c.text : QString::number(c.id);
 }
 
+} // namespace
+
 TEST(DialogTemplates, EveryNamedTemplateExistsAndFollowsTheFormat) {
-    const QStringList files = resourceNames(dialogsDir(), "json");
+    const QStringList names = tk::embeddedTemplateNames();
     for (const QString& n : kTemplateNames)
-        EXPECT_TRUE(files.contains(n)) << "missing template " << n.toStdString();
-    ASSERT_FALSE(files.isEmpty());
-    for (const QString& n : files) {
-        const LoadedTemplate l = loadTemplate(n);
-        if (!l.error.isEmpty()) {
-            ADD_FAILURE() << l.error.toStdString();
-            continue;
+        EXPECT_TRUE(names.contains(n)) << "missing template " << n.toStdString();
+    EXPECT_EQ(names, resourceNames(dialogsDir(), "json")) << "not every file is embedded";
+    for (const QString& n : names) {
+        try {
+            const QStringList errors = departures(n, tk::loadTemplate(n));
+            EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+        } catch (const tk::TemplateError& e) {
+            ADD_FAILURE() << e.what();
         }
-        QStringList errors;
-        parse(n, l.root, errors);
-        EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
     }
 }
 
 TEST(DialogTemplates, IdsAreUniqueAndBoundControlsComeFirst) {
-    for (const Template& t : templates()) {
+    for (const DialogTemplate& t : templates()) {
         QSet<int> seen;
         bool unboundSeen = false;
-        for (const Control& c : t.controls) {
+        for (const ControlTemplate& c : t.controls) {
             if (c.id == -1) {
                 unboundSeen = true;
                 continue;
             }
-            EXPECT_FALSE(seen.contains(c.id)) << c.where(t.name).toStdString() << ": duplicate id";
+            EXPECT_FALSE(seen.contains(c.id)) << where(t, c).toStdString() << ": duplicate id";
             seen.insert(c.id);
             // Controls with id -1 are not in the dialog's control list; keeping them last
             // makes a bound control's place in the file equal to its place in that list.
             EXPECT_FALSE(unboundSeen)
-                << c.where(t.name).toStdString() << ": bound control after an unbound one";
+                << where(t, c).toStdString() << ": bound control after an unbound one";
         }
     }
 }
@@ -254,53 +157,54 @@ TEST(DialogTemplates, ControlsLieInsideTheDialogAndDoNotOverlap) {
     // time fields reach 1 unit into them (label 10 high at y 11, field at y 20).
     const QSet<QString> fixedOverlaps = {"SCADENZA/101/Data:", "SCADENZA/104/Ora:"};
     QSet<QString> seenFixed;
-    for (const Template& t : templates()) {
-        const QRect dialog(0, 0, t.w, t.h);
-        for (const Control& c : t.controls) {
+    for (const DialogTemplate& t : templates()) {
+        const QRect dialog(0, 0, t.width, t.height);
+        for (const ControlTemplate& c : t.controls) {
             // The panel is sized at run time from its rows; its row separators are wider
             // than the template and the last one lies on the template's bottom edge.
-            if (t.name == "DELTRANOTA" && c.kind == "line")
+            if (t.name == "DELTRANOTA" && c.kind == ControlKind::Line)
                 continue;
-            EXPECT_TRUE(dialog.contains(c.rect()))
-                << c.where(t.name).toStdString() << " reaches outside the " << t.w << " x " << t.h
-                << " dialog";
+            EXPECT_TRUE(dialog.contains(unitRect(c)))
+                << where(t, c).toStdString() << " reaches outside the " << t.width << " x "
+                << t.height << " dialog";
         }
-        for (const Control& a : t.controls)
-            for (const Control& b : t.controls) {
+        for (const ControlTemplate& a : t.controls)
+            for (const ControlTemplate& b : t.controls) {
                 // Frames enclose other controls by design.
-                if (a.index >= b.index || a.kind == "groupbox" || b.kind == "groupbox")
+                if (&a >= &b || a.kind == ControlKind::GroupBox || b.kind == ControlKind::GroupBox)
                     continue;
-                if (!a.rect().intersects(b.rect()))
+                if (!unitRect(a).intersects(unitRect(b)))
                     continue;
                 const QString key = t.name + "/" + overlapKey(a) + "/" + overlapKey(b);
                 if (fixedOverlaps.contains(key)) {
                     seenFixed << key;
                     continue;
                 }
-                ADD_FAILURE() << a.where(t.name).toStdString() << " overlaps "
-                              << b.where(t.name).toStdString();
+                ADD_FAILURE() << where(t, a).toStdString() << " overlaps "
+                              << where(t, b).toStdString();
             }
     }
     EXPECT_EQ(seenFixed, fixedOverlaps) << "stale overlap exception";
 }
 
 TEST(DialogTemplates, ConfirmAndCancelButtonsKeepTheirIdsAndAccelerators) {
-    for (const Template& t : templates()) {
+    for (const DialogTemplate& t : templates()) {
         bool confirm = false, cancel = false;
         int defaults = 0;
         QMap<QChar, QString> accelerators;
-        for (const Control& c : t.controls) {
-            if (c.kind != "button" && c.kind != "checkbox" && c.kind != "radio")
+        for (const ControlTemplate& c : t.controls) {
+            if (c.kind != ControlKind::Button && c.kind != ControlKind::CheckBox &&
+                c.kind != ControlKind::Radio)
                 continue;
             if (c.text == "&Conferma") {
-                EXPECT_EQ(c.id, 201) << c.where(t.name).toStdString();
+                EXPECT_EQ(c.id, 201) << where(t, c).toStdString();
                 confirm = true;
             }
             if (c.text == "&Annulla") {
-                EXPECT_EQ(c.id, 202) << c.where(t.name).toStdString();
+                EXPECT_EQ(c.id, 202) << where(t, c).toStdString();
                 cancel = true;
             }
-            defaults += c.style.contains("default");
+            defaults += c.has("default");
             const qsizetype amp = c.text.indexOf('&');
             if (amp >= 0 && amp + 1 < c.text.size()) {
                 const QChar key = c.text[amp + 1].toUpper();
@@ -320,44 +224,45 @@ TEST(DialogTemplates, ConfirmAndCancelButtonsKeepTheirIdsAndAccelerators) {
 
 TEST(DialogTemplates, ReferencedBitmapsExist) {
     const QStringList bitmaps = resourceNames(bitmapsDir(), "svg");
-    for (const Template& t : templates())
-        for (const Control& c : t.controls)
-            if ((c.kind == "bitmap" || c.kind == "bitmapbutton") && !c.text.isEmpty()) {
+    for (const DialogTemplate& t : templates())
+        for (const ControlTemplate& c : t.controls)
+            if ((c.kind == ControlKind::Bitmap || c.kind == ControlKind::BitmapButton) &&
+                !c.text.isEmpty()) {
                 EXPECT_TRUE(bitmaps.contains(c.text))
-                    << c.where(t.name).toStdString() << " shows missing bitmap "
+                    << where(t, c).toStdString() << " shows missing bitmap "
                     << c.text.toStdString();
             }
 }
 
 TEST(DialogTemplates, PanelRowsAreBoundLabelThenLamp) {
-    const Template* t = find("DELTRANOTA");
+    const DialogTemplate* t = find("DELTRANOTA");
     ASSERT_NE(t, nullptr);
-    const auto bound = t->bound();
+    const auto bound = ::bound(*t);
     ASSERT_GE(bound.size(), 20u);
     for (int i = 1; i <= 10; ++i) {
-        const Control* label = bound[2 * i - 2]; // position 2i-1, counted from 1
-        const Control* lamp = bound[2 * i - 1];
-        EXPECT_EQ(label->kind, "label") << "slot " << i;
+        const ControlTemplate* label = bound[2 * i - 2]; // position 2i-1, counted from 1
+        const ControlTemplate* lamp = bound[2 * i - 1];
+        EXPECT_EQ(label->kind, ControlKind::Label) << "slot " << i;
         EXPECT_EQ(label->id, dn::app::nameLabelId(i)) << "slot " << i;
-        EXPECT_EQ(lamp->kind, "bitmapbutton") << "slot " << i;
+        EXPECT_EQ(lamp->kind, ControlKind::BitmapButton) << "slot " << i;
         EXPECT_EQ(lamp->id, dn::app::lampId(i)) << "slot " << i;
         EXPECT_LE(std::abs(label->y - lamp->y), 1) << "slot " << i << ": lamp off its row";
     }
 }
 
 TEST(DialogTemplates, CalendarCellsAreControls8To49InIdOrder) {
-    const Template* t = find("CALENDAR");
+    const DialogTemplate* t = find("CALENDAR");
     ASSERT_NE(t, nullptr);
-    const auto bound = t->bound();
+    const auto bound = ::bound(*t);
     ASSERT_EQ(bound.size(), 53u); // 7 headers, 42 cells, 2 labels, 2 lists
     for (int k = 0; k < 7; ++k)
         EXPECT_EQ(bound[k]->id, 201 + k);
     for (int n = 8; n <= 49; ++n) {
-        const Control* cell = bound[n - 1];
+        const ControlTemplate* cell = bound[n - 1];
         EXPECT_EQ(cell->id, 300 + n - 7) << "control " << n;
-        EXPECT_EQ(cell->kind, "label") << "control " << n;
+        EXPECT_EQ(cell->kind, ControlKind::Label) << "control " << n;
         // Cells run left to right and top to bottom in id order.
-        const Control* prev = bound[n - 2];
+        const ControlTemplate* prev = bound[n - 2];
         if (n > 8 && (n - 8) % 7 != 0) {
             EXPECT_GT(cell->x, prev->x) << "control " << n;
         } else if (n > 8) {
@@ -370,22 +275,15 @@ TEST(DialogTemplates, CalendarCellsAreControls8To49InIdOrder) {
 
 namespace {
 
-// Screen fonts as the toolkit maps the template faces (Liberation twins), at 96 dpi.
-QFont screenFont(const Template& t) {
-    QFont f(t.face == "Courier New" ? "Liberation Mono" : "Liberation Sans");
-    f.setPixelSize(qRound(t.size * 96.0 / 72.0));
-    f.setBold(t.bold);
-    return f;
+// The font the toolkit draws the template's texts in.
+QFont drawnFont(const DialogTemplate& t) {
+    return tk::screenFont(t.fontFace, t.fontSize, t.fontBold);
 }
 
-// Pixels per dialog unit: fixed 6 x 13 base units for the 8-point "MS Sans Serif"
-// templates, otherwise the font's average letter width and its height.
-QPointF pixelsPerUnit(const Template& t) {
-    if (t.face == "MS Sans Serif" && t.size == 8)
-        return {6 / 4.0, 13 / 8.0};
-    const QFontMetricsF fm(screenFont(t));
-    const QString letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    return {qRound(fm.horizontalAdvance(letters) / 52.0) / 4.0, qRound(fm.height()) / 8.0};
+// Pixels per dialog unit, as the toolkit converts the template.
+QPointF pixelsPerUnit(const DialogTemplate& t) {
+    const auto u = tk::DialogUnits::forFont(t.fontFace, t.fontSize, t.fontBold);
+    return {u.baseX() / 4.0, u.baseY() / 8.0};
 }
 
 QString withoutAccelerator(QString s) {
@@ -396,12 +294,12 @@ QString withoutAccelerator(QString s) {
 }
 
 // Room that a kind needs beside its text: button frame, check/radio indicator, frame inset.
-double chrome(const QString& kind) {
-    if (kind == "button")
+double chrome(ControlKind kind) {
+    if (kind == ControlKind::Button)
         return 6;
-    if (kind == "checkbox" || kind == "radio")
+    if (kind == ControlKind::CheckBox || kind == ControlKind::Radio)
         return 18;
-    if (kind == "groupbox")
+    if (kind == ControlKind::GroupBox)
         return 12;
     return 0;
 }
@@ -409,34 +307,36 @@ double chrome(const QString& kind) {
 } // namespace
 
 TEST(DialogTemplates, TextsFitTheirControls) {
-    ensureGuiApp();
+    guiApp();
     // Sizes that the dialog descriptions fix and whose texts are wider than the room in
-    // the Liberation twin of the template font; kept as given, listed with the overflow.
+    // the face the toolkit draws them in; kept as given, listed with the overflow.
     const QMap<QString, QString> fixedTooNarrow = {
-        {"SCADENZE/209", "button 35 units wide for \"&Password\""},
+        {"CALENDAR/501", "label 18 units wide for \"Mese:\": 31.5 px, the text 32.5"},
     };
     QStringList stillTooNarrow;
-    for (const Template& t : templates()) {
-        const QFont font = screenFont(t);
+    for (const DialogTemplate& t : templates()) {
+        const QFont font = drawnFont(t);
         ASSERT_EQ(QFontInfo(font).family(), font.family())
             << "font " << font.family().toStdString() << " not installed (fonts-liberation)";
         const QFontMetricsF fm(font);
         const QPointF unit = pixelsPerUnit(t);
-        for (const Control& c : t.controls) {
-            if (c.text.isEmpty() || c.kind == "bitmap" || c.kind == "bitmapbutton" ||
-                c.kind == "folder" || c.kind == "edit" || c.kind == "multiedit")
+        for (const ControlTemplate& c : t.controls) {
+            if (c.text.isEmpty() || c.kind == ControlKind::Bitmap ||
+                c.kind == ControlKind::BitmapButton || c.kind == ControlKind::Folder ||
+                c.kind == ControlKind::Edit || c.kind == ControlKind::MultiEdit)
                 continue;
-            const double lines =
-                c.kind == "label" ? std::max(1.0, std::floor(c.h * unit.y() / fm.height())) : 1;
+            const double lines = c.kind == ControlKind::Label
+                                     ? std::max(1.0, std::floor(c.height * unit.y() / fm.height()))
+                                     : 1;
             const double need = fm.horizontalAdvance(withoutAccelerator(c.text)) + chrome(c.kind);
-            const double room = c.w * unit.x() * lines;
+            const double room = c.width * unit.x() * lines;
             const QString key = t.name + "/" + (c.id == -1 ? c.text : QString::number(c.id));
             if (fixedTooNarrow.contains(key)) {
                 if (need > room)
                     stillTooNarrow << key;
                 continue;
             }
-            EXPECT_LE(need, room) << c.where(t.name).toStdString() << " \"" << c.text.toStdString()
+            EXPECT_LE(need, room) << where(t, c).toStdString() << " \"" << c.text.toStdString()
                                   << "\" needs " << need << " px, has " << room;
         }
     }

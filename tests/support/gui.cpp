@@ -1,5 +1,6 @@
 #include "tests/support/gui.h"
 
+#include "tests/support/messages_fake.h"
 #include "toolkit/folder.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/widgets.h"
@@ -26,6 +27,7 @@ QApplication& guiApp() {
         static char* argv[] = {name, nullptr};
         auto* a = new QApplication(argc, argv);
         tk::init();
+        ScriptedMessages::setEventPump([] { QCoreApplication::processEvents(); });
         return a;
     }();
     return *app;

@@ -1,11 +1,19 @@
 #include "tests/support/messages_fake.h"
 
-#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 namespace dn::test {
 
-ScriptedMessages::ScriptedMessages() {
+namespace {
+
+std::function<void()>& eventPump() {
+    static std::function<void()> pump;
+    return pump;
+}
+
+} // namespace
+
+ScriptedMessages::ScriptedMessages(Unanswered unanswered) : unanswered_(unanswered) {
     setMessages(this);
 }
 
@@ -19,15 +27,35 @@ ScriptedMessages& ScriptedMessages::answer(int a) {
     return *this;
 }
 
+std::vector<std::string> ScriptedMessages::askedTexts() const {
+    std::vector<std::string> out;
+    for (const Asked& a : asked)
+        out.push_back(a.text);
+    return out;
+}
+
+const ScriptedMessages::Event* ScriptedMessages::firstShown(const std::string& text) const {
+    for (const Event& e : events)
+        if (e.kind == Event::Show && e.text == text)
+            return &e;
+    return nullptr;
+}
+
+void ScriptedMessages::setEventPump(std::function<void()> pump) {
+    eventPump() = std::move(pump);
+}
+
 int ScriptedMessages::ask(int kind, const std::string& text, const std::string& title) {
     closeWait();
     asked.push_back({kind, text, title});
+    events.push_back({Event::Ask, text, title, std::chrono::steady_clock::now()});
     if (onAsk)
         onAsk(asked.back());
     if (kind == 1)
         return 0;
     if (answers_.empty()) {
-        ADD_FAILURE() << "domanda senza risposta preparata: " << text;
+        if (unanswered_ == Unanswered::Fail)
+            ADD_FAILURE() << "domanda senza risposta preparata: " << text;
         return kind == 3 ? 2 : 0;
     }
     const int a = answers_.front();
@@ -35,14 +63,19 @@ int ScriptedMessages::ask(int kind, const std::string& text, const std::string& 
     return a;
 }
 
-void ScriptedMessages::showWait(const std::string& text, const std::string&, bool update) {
-    if (!wait_ || update) {
-        wait_ = text;
-        waits.push_back(text);
-    }
+void ScriptedMessages::showWait(const std::string& text, const std::string& title, bool update) {
+    if (wait_ && !update)
+        return;
+    wait_ = text;
+    waits.push_back(text);
+    events.push_back({Event::Show, text, title, std::chrono::steady_clock::now()});
+    if (onWait)
+        onWait(text);
 }
 
 void ScriptedMessages::closeWait() {
+    if (wait_)
+        events.push_back({Event::Close, *wait_, {}, std::chrono::steady_clock::now()});
     wait_.reset();
 }
 
@@ -51,8 +84,11 @@ std::optional<std::string> ScriptedMessages::currentWait() const {
 }
 
 void ScriptedMessages::processEvents() {
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
+    ++pumps;
+    if (onPump)
+        onPump();
+    if (eventPump())
+        eventPump()();
 }
 
 } // namespace dn::test

@@ -1,5 +1,5 @@
 #include "tests/support/gui.h"
-#include "tests/toolkit/testdialogs.h"
+#include "tests/support/test_dialogs.h"
 #include "toolkit/browse.h"
 #include "toolkit/keys.h"
 #include "toolkit/toolkit.h"
@@ -67,7 +67,7 @@ class BrowseTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::guiApp();
-        test::registerTestTemplates();
+        test::registerTestDialogs();
     }
 };
 
@@ -81,7 +81,7 @@ std::vector<BrowseCell> cellsOf(CountingSource& s) {
 
 TEST_F(BrowseTest, HundredThousandRowsAreOpenedAndPagedReadingOnlyTheRowsShown) {
     auto src = std::make_shared<CountingSource>(100000);
-    TDialog dlg("TKLISTA");
+    TDialog dlg("LISTA");
     auto* brw =
         TWBrowse::Redefine(101, [&] { return cellsOf(*src); }, dlg,
                            {.headers = {"DATA", "E"}, .colSizes = {120, 16}, .source = src});
@@ -121,7 +121,7 @@ TEST_F(BrowseTest, HundredThousandRowsAreOpenedAndPagedReadingOnlyTheRowsShown) 
 
 TEST_F(BrowseTest, KeysMoveTheSourceAndTheViewStaysFull) {
     auto src = std::make_shared<CountingSource>(50);
-    TDialog dlg("TKLISTA");
+    TDialog dlg("LISTA");
     auto* brw =
         TWBrowse::Redefine(101, [&] { return cellsOf(*src); }, dlg,
                            {.headers = {"DATA", "E"}, .colSizes = {120, 16}, .source = src});
@@ -158,7 +158,7 @@ TEST_F(BrowseTest, KeysMoveTheSourceAndTheViewStaysFull) {
 
 TEST_F(BrowseTest, RowColoursAreEvaluatedOnTheirOwnRows) {
     auto src = std::make_shared<CountingSource>(10);
-    TDialog dlg("TKLISTA");
+    TDialog dlg("LISTA");
     auto* brw = TWBrowse::Redefine(101, [&] { return cellsOf(*src); }, dlg,
                                    {.headers = {"DATA", "E"}, .colSizes = {120, 16}});
     const tk::Color red = tk::rgb(255, 0, 0), black = tk::rgb(0, 0, 0);
@@ -179,7 +179,7 @@ TEST_F(BrowseTest, RowColoursAreEvaluatedOnTheirOwnRows) {
 
 TEST_F(BrowseTest, ClicksSelectTheRowAndTellTheColumn) {
     auto src = std::make_shared<CountingSource>(10);
-    TDialog dlg("TKLISTA");
+    TDialog dlg("LISTA");
     std::vector<std::pair<long, int>> clicks;
     std::vector<long> doubles;
     int headerClicks = 0;
@@ -214,7 +214,7 @@ TEST_F(BrowseTest, ClicksSelectTheRowAndTellTheColumn) {
 
 TEST_F(BrowseTest, EmptySourceShowsNoRowsAndIgnoresMoves) {
     auto src = std::make_shared<CountingSource>(0);
-    TDialog dlg("TKLISTA");
+    TDialog dlg("LISTA");
     auto* brw = TWBrowse::Redefine(101, [&] { return cellsOf(*src); }, dlg, {.source = src});
     brw->GoDown();
     brw->PageDown();
@@ -226,7 +226,7 @@ TEST_F(BrowseTest, EmptySourceShowsNoRowsAndIgnoresMoves) {
 
 TEST_F(BrowseTest, EditColumnReturnsTheTextOrNothingWhenCancelled) {
     auto src = std::make_shared<CountingSource>(5);
-    TDialog dlg("TKLISTA");
+    TDialog dlg("LISTA");
     auto* brw = TWBrowse::Redefine(101, [&] { return cellsOf(*src); }, dlg,
                                    {.headers = {"NOME"}, .colSizes = {200}, .source = src});
     dlg.Activate({.modal = false});

@@ -1,5 +1,5 @@
 #include "tests/support/gui.h"
-#include "tests/toolkit/testdialogs.h"
+#include "tests/support/test_dialogs.h"
 #include "toolkit/controls.h"
 #include "toolkit/dialog.h"
 #include "toolkit/folder.h"
@@ -23,20 +23,20 @@ class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::guiApp();
-        test::registerTestTemplates();
+        test::registerTestDialogs();
     }
 };
 
 } // namespace
 
 TEST_F(DialogTest, CloseCheckRunsBeforeEveryCloseAndCanRefuse) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     int checks = 0;
     bool allow = false;
     TButton::Redefine(
         201, [&] { dlg.End(1); }, dlg);
     test::DialogDriver drive;
-    drive.on("TKPROVA", [&](TDialog& d) {
+    drive.on("PROVA", [&](TDialog& d) {
         test::press(d, 201);
         EXPECT_TRUE(d.IsActive());
         test::escape(d);
@@ -60,18 +60,18 @@ TEST_F(DialogTest, CloseCheckRunsBeforeEveryCloseAndCanRefuse) {
 
 TEST_F(DialogTest, ModalActivateReturnsTheEndValueOrZeroWhenClosedOtherwise) {
     {
-        TDialog dlg("TKPROVA");
+        TDialog dlg("PROVA");
         TButton::Redefine(
             202, [&] { dlg.End(7); }, dlg);
         test::DialogDriver drive;
-        drive.on("TKPROVA", [](TDialog& d) { test::press(d, 202); });
+        drive.on("PROVA", [](TDialog& d) { test::press(d, 202); });
         EXPECT_EQ(dlg.Activate(), 7);
     }
     for (bool byEscape : {true, false}) {
-        TDialog dlg("TKPROVA");
+        TDialog dlg("PROVA");
         dlg.Cargo = Value(2);
         test::DialogDriver drive;
-        drive.on("TKPROVA",
+        drive.on("PROVA",
                  [byEscape](TDialog& d) { byEscape ? test::escape(d) : test::closeBox(d); });
         EXPECT_EQ(dlg.Activate({.centered = true}), 0);
         EXPECT_EQ(dlg.nResult, 0);
@@ -80,7 +80,7 @@ TEST_F(DialogTest, ModalActivateReturnsTheEndValueOrZeroWhenClosedOtherwise) {
 }
 
 TEST_F(DialogTest, InitRunsBeforeShowingAndAnEndThereNeverShowsTheDialog) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     TSay* say = TSay::Redefine(111, nullptr, dlg);
     bool visibleInInit = true;
     test::DialogDriver drive; // no script: the dialog must not start
@@ -96,10 +96,10 @@ TEST_F(DialogTest, InitRunsBeforeShowingAndAnEndThereNeverShowsTheDialog) {
 }
 
 TEST_F(DialogTest, NonModalDialogReturnsAtOnceAndStartBlockRunsOnce) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     int starts = 0;
     test::DialogDriver drive;
-    drive.on("TKPROVA", [](TDialog&) {});
+    drive.on("PROVA", [](TDialog&) {});
     EXPECT_EQ(dlg.Activate({.modal = false, .start = [&] { ++starts; }}), 0);
     EXPECT_TRUE(dlg.IsVisible());
     test::settle();
@@ -111,7 +111,7 @@ TEST_F(DialogTest, NonModalDialogReturnsAtOnceAndStartBlockRunsOnce) {
 }
 
 TEST_F(DialogTest, ControlsAreKeptInBindingOrderNotTemplateOrder) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     std::string a, b;
     auto* cancel = TButton::Redefine(202, nullptr, dlg);
     auto* get = TGet::Redefine(104, bindVar(a), dlg, {.varName = "dat1"});
@@ -130,14 +130,14 @@ TEST_F(DialogTest, ControlsAreKeptInBindingOrderNotTemplateOrder) {
 }
 
 TEST_F(DialogTest, EnablingConditionsAreTestedOnInitAndAfterEveryButton) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     bool rowThere = false;
     int deletes = 0;
     auto* del = TButton::Redefine(202, [&] { ++deletes; }, dlg, {.when = [&] { return rowThere; }});
     TButton::Redefine(
         201, [&] { rowThere = true; }, dlg);
     test::DialogDriver drive;
-    drive.on("TKPROVA", [&](TDialog& d) {
+    drive.on("PROVA", [&](TDialog& d) {
         EXPECT_FALSE(del->IsEnabled());
         del->Click(); // the condition is tested again when pressed
         EXPECT_EQ(deletes, 0);
@@ -151,7 +151,7 @@ TEST_F(DialogTest, EnablingConditionsAreTestedOnInitAndAfterEveryButton) {
 }
 
 TEST_F(DialogTest, LabelsLetClicksThroughUnlessTheyWantThem) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     auto* cell = TSay::Redefine(
         111, [] { return std::string("12 "); }, dlg);
     std::vector<std::pair<int, int>> dialogClicks, cellClicks, rightClicks;
@@ -162,7 +162,7 @@ TEST_F(DialogTest, LabelsLetClicksThroughUnlessTheyWantThem) {
         cellClicks.push_back({r, c});
     };
     test::DialogDriver drive;
-    drive.on("TKPROVA", [&](TDialog& d) {
+    drive.on("PROVA", [&](TDialog& d) {
         QWidget* label = d.ControlWidget(111);
         const QPoint inLabel = label->pos() + QPoint(3, 4);
         test::click(d.hWnd(), inLabel.x(), inLabel.y());
@@ -184,7 +184,7 @@ TEST_F(DialogTest, LabelsLetClicksThroughUnlessTheyWantThem) {
 }
 
 TEST_F(DialogTest, SayDrawsOnTheSurfaceAndKeepsWhatIsNotDrawnOver) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     dlg.Activate({.modal = false});
     const int w = dlg.GetWidth(" Lun 07/12/26 10:00:00 ");
     EXPECT_GT(w, 50);
@@ -203,9 +203,9 @@ TEST_F(DialogTest, TimerKeepsFiringWhileAModalDialogRuns) {
     TTimer timer(
         10, [&] { ++ticks; }, main.get());
     timer.Activate();
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     test::DialogDriver drive;
-    drive.on("TKPROVA", [&](TDialog& d) {
+    drive.on("PROVA", [&](TDialog& d) {
         const int before = ticks;
         EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= before + 3; }, 5000));
         d.End(1);
@@ -259,7 +259,7 @@ TEST_F(DialogTest, PopupMenuRunsTheChosenItemAfterClosing) {
 }
 
 TEST_F(DialogTest, FolderPagesAreDialogsWithTheirOwnControls) {
-    TDialog dlg("TKCARTELLA");
+    TDialog dlg("CARTELLA");
     auto* fld = TFolder::Redefine(110, dlg);
     ASSERT_EQ(fld->aDialogs.size(), 2u);
     EXPECT_EQ(fld->aPrompts, (std::vector<std::string>{"Primo", "Secondo"}));
@@ -267,16 +267,16 @@ TEST_F(DialogTest, FolderPagesAreDialogsWithTheirOwnControls) {
     Date when;
     TGet::Redefine(101, bindVar(name), *fld->aDialogs[0], {.varName = "nome"});
     TGet::Redefine(101, bindVar(when), *fld->aDialogs[1], {.varName = "dat1"});
-    TComboBox::Redefine(102, bindVar(year), {"2025", "2026"}, *fld->aDialogs[1],
+    TComboBox::Redefine(103, bindVar(year), {"2025", "2026"}, *fld->aDialogs[1],
                         {.varName = "cAnno"});
     int pageInits = 0;
     fld->aDialogs[1]->bInit = [&] { ++pageInits; };
     test::DialogDriver drive;
-    drive.on("TKCARTELLA", [&](TDialog& d) {
+    drive.on("CARTELLA", [&](TDialog& d) {
         EXPECT_EQ(fld->nOption(), 1);
         fld->SetOption(2);
         EXPECT_EQ(fld->nOption(), 2);
-        EXPECT_EQ(test::control(d, "cAnno")->nId, 102);
+        EXPECT_EQ(test::control(d, "cAnno")->nId, 103);
         test::type(*test::control(d, "dat1"), "01012026");
         EXPECT_EQ(test::text(d, 101), ""); // the first id 101 is page 1's name field
         fld->HideTab(1);
@@ -291,7 +291,7 @@ TEST_F(DialogTest, FolderPagesAreDialogsWithTheirOwnControls) {
 }
 
 TEST_F(DialogTest, BitmapButtonShowsItsBitmapAndToolTip) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     int clicks = 0;
     auto* lamp =
         TBtnBmp::Redefine(112, "SPENTO", [&] { ++clicks; }, dlg, {.toolTip = "Calendario"});
@@ -300,7 +300,7 @@ TEST_F(DialogTest, BitmapButtonShowsItsBitmapAndToolTip) {
     lamp->SetBitmap("ACCESO");
     EXPECT_EQ(lamp->cBitmap(), "ACCESO");
     test::DialogDriver drive;
-    drive.on("TKPROVA", [&](TDialog& d) {
+    drive.on("PROVA", [&](TDialog& d) {
         test::press(d, 112);
         d.End(1);
     });
@@ -346,7 +346,7 @@ TEST_F(DialogTest, StatusBarStaysAtTheBottomAndProgressKeepsToItsRange) {
 
 TEST_F(DialogTest, CloseCheckCanTellThatEscapeIsHeldDown) {
     // A wait box refuses to close while Esc is down, and closes from code.
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     int refused = 0;
     dlg.bValid = [&] {
         if (tk::isKeyDown(vk::Escape)) {

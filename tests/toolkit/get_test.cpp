@@ -1,5 +1,5 @@
 #include "tests/support/gui.h"
-#include "tests/toolkit/testdialogs.h"
+#include "tests/support/test_dialogs.h"
 #include "toolkit/controls.h"
 #include "toolkit/get.h"
 
@@ -18,12 +18,12 @@ class GetTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::guiApp();
-        test::registerTestTemplates();
+        test::registerTestDialogs();
     }
-    // Runs the TKPROVA dialog modally with script, closing it afterwards.
+    // Runs the PROVA dialog modally with script, closing it afterwards.
     void run(TDialog& dlg, const std::function<void(TDialog&)>& script) {
         test::DialogDriver drive;
-        drive.on("TKPROVA", [&](TDialog& d) {
+        drive.on("PROVA", [&](TDialog& d) {
             script(d);
             d.End(1);
         });
@@ -34,7 +34,7 @@ protected:
 } // namespace
 
 TEST_F(GetTest, TimeFieldShowsItsUntouchedMaskAndTakesDigitsKeyByKey) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     std::string ora = "     ", other;
     int changes = 0;
     auto* get =
@@ -58,7 +58,7 @@ TEST_F(GetTest, TimeFieldShowsItsUntouchedMaskAndTakesDigitsKeyByKey) {
 }
 
 TEST_F(GetTest, DateFieldTellsBadDatesAndKeepsTheVariableUntilTheTextIsADate) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     Date d = Date::fromYmd(2025, 12, 25);
     std::string other;
     auto* get = TGet::Redefine(102, bindVar(d), dlg);
@@ -87,7 +87,7 @@ TEST_F(GetTest, DateFieldTellsBadDatesAndKeepsTheVariableUntilTheTextIsADate) {
 }
 
 TEST_F(GetTest, EuropeanNumberTakesALeadingMinusAndTellsBadNumbers) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     double margin = 15;
     std::string other;
     auto* get = TGet::Redefine(103, bindVar(margin), dlg, {.picture = "@E 9999"});
@@ -111,7 +111,7 @@ TEST_F(GetTest, EuropeanNumberTakesALeadingMinusAndTellsBadNumbers) {
 }
 
 TEST_F(GetTest, UpperCaseAndDigitOnlyFieldsAndTheTextWidth) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     std::string name = "mario     ", cap = "     ";
     auto* upper = TGet::Redefine(104, bindVar(name), dlg, {.picture = "@!"});
     auto* digits = TGet::Redefine(105, bindVar(cap), dlg, {.picture = "@9"});
@@ -126,7 +126,7 @@ TEST_F(GetTest, UpperCaseAndDigitOnlyFieldsAndTheTextWidth) {
     EXPECT_EQ(name, "ROSSI\xC0 BIA");
     EXPECT_EQ(cap, "50123");
     // Variables keep their width: a shorter text is padded.
-    TDialog dlg2("TKPROVA");
+    TDialog dlg2("PROVA");
     std::string padded = "          ";
     auto* g = TGet::Redefine(104, bindVar(padded), dlg2);
     g->SetText("AB");
@@ -135,7 +135,7 @@ TEST_F(GetTest, UpperCaseAndDigitOnlyFieldsAndTheTextWidth) {
 }
 
 TEST_F(GetTest, ValidBlockRunsOnLeavingAndARefusalKeepsTheFocus) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     std::string a = "     ", b;
     int checks = 0;
     auto* first = TGet::Redefine(104, bindVar(a), dlg, {.valid = [&] {
@@ -162,7 +162,7 @@ TEST_F(GetTest, ValidBlockRunsOnLeavingAndARefusalKeepsTheFocus) {
 }
 
 TEST_F(GetTest, VarPutShowsTheValueAndRefreshShowsTheVariableAgain) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     std::string ora = "     ";
     auto* get = TGet::Redefine(101, bindVar(ora), dlg, {.picture = "99:99"});
     get->VarPut(Value("10:15"));
@@ -177,7 +177,7 @@ TEST_F(GetTest, VarPutShowsTheValueAndRefreshShowsTheVariableAgain) {
 }
 
 TEST_F(GetTest, MultiLineTextKeepsCrLfInTheVariable) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     std::string task = "riga uno\r\nriga due", other;
     int changes = 0;
     auto* memo = TMultiGet::Redefine(106, bindVar(task), dlg, {.change = [&] { ++changes; }});
@@ -195,7 +195,7 @@ TEST_F(GetTest, MultiLineTextKeepsCrLfInTheVariable) {
 }
 
 TEST_F(GetTest, DropDownListPositionsSelectAndModify) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     std::string month = "Marzo";
     int changes = 0;
     auto* cb = TComboBox::Redefine(107, bindVar(month), {"Gennaio", "Febbraio", "Marzo"}, dlg,
@@ -216,7 +216,7 @@ TEST_F(GetTest, DropDownListPositionsSelectAndModify) {
 }
 
 TEST_F(GetTest, CheckBoxWithTextOnTheLeftAndRadioGroup) {
-    TDialog dlg("TKPROVA");
+    TDialog dlg("PROVA");
     bool below = false;
     int choice = 2;
     auto* box = TCheckBox::Redefine(108, bindVar(below), dlg);

@@ -37,6 +37,16 @@ TEST(Template, DamagedTemplatesAreReportedNotHalfBuilt) {
     EXPECT_NE(errorOf(R"({"name":"X","width":10,"height":10,
         "controls":[{"id":1,"kind":"edit","x":0.5,"y":0,"width":1,"height":1}]})"),
               "");
+    // A misspelt field would lose its value: the template is damaged.
+    EXPECT_NE(errorOf(R"({"name":"X","width":10,"height":10,"styel":["popup"]})"), "");
+    EXPECT_NE(errorOf(R"({"name":"X","width":10,"height":10,"font":{"face":"Arial","sise":9}})"),
+              "");
+    EXPECT_NE(errorOf(R"({"name":"X","width":10,"height":10,
+        "controls":[{"id":1,"kind":"edit","x":0,"y":0,"width":1,"height":1,"txt":"a"}]})"),
+              "");
+    EXPECT_NE(errorOf(R"({"name":"X","width":10,"height":10,
+        "controls":[{"id":1,"kind":"label","text":5,"x":0,"y":0,"width":1,"height":1}]})"),
+              "");
     const std::string msg = errorOf(R"({"name":"X","width":10,"height":-1})");
     EXPECT_NE(msg.find("Modello di finestra PROVA danneggiato"), std::string::npos) << msg;
     try {

@@ -1,5 +1,6 @@
 #include "common/ui/calendar.h"
 #include "common/util/clock.h"
+#include "tests/support/fixed_clock.h"
 #include "tests/support/gui.h"
 #include "tests/support/messages_fake.h"
 #include "toolkit/binding.h"
@@ -21,11 +22,9 @@ Date day(int y, int m, int d) {
 
 class CalendarTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        t::guiApp();
-        dn::clock::setFixed(day(2025, 12, 10), 9 * 3600 * 1000);
-    }
-    void TearDown() override { dn::clock::useSystem(); }
+    void SetUp() override { t::guiApp(); }
+
+    t::FixedClock clock_{day(2025, 12, 10), 9 * 3600 * 1000};
     t::ScriptedMessages messages_;
 };
 

@@ -1,17 +1,17 @@
 // Table-backed helpers: the lookup list under a field and in-place editing of a
 // one-field table, on real tables in a data folder of the test's own.
 
-#include "common/ui/arearows.h"
-#include "common/ui/dbcombo.h"
-#include "common/ui/edcol.h"
-
 #include "common/data/indexes.h"
 #include "common/data/library.h"
 #include "common/data/records.h"
 #include "common/data/tables.h"
 #include "common/data/workspace.h"
+#include "common/ui/arearows.h"
+#include "common/ui/dbcombo.h"
+#include "common/ui/edcol.h"
 #include "common/util/format.h"
 #include "common/util/trim.h"
+#include "tests/support/data_folder.h"
 #include "tests/support/gui.h"
 #include "tests/support/messages_fake.h"
 #include "tests/ui/uitest.h"
@@ -23,13 +23,9 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <unistd.h>
-
 namespace dn::test {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace dn::data;
 
 // A data folder (the current folder) and an instance folder per test, and a table
@@ -38,20 +34,6 @@ class TablesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         guiApp();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = fs::temp_directory_path() /
-                ("dn_ui_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "data");
-        oldCwd_ = fs::current_path();
-        fs::current_path(root_ / "data");
-        setDeletedHidden(true);
-        const std::string name = "\x7f"
-                                 "2024030512345";
-        const std::string folder = (root_ / name).string();
-        fs::create_directories(folder);
-        setInstance(name, folder, holdMarker(folder));
-        DBSELECTAREA(1);
         DBGEN("CITTA", {{"NOME", 'C', 20, 0}});
         DBOPEN(false, {}, "CITTA");
         for (const char* n : {"Milano", "Bergamo", "Como", "Monza", "Brescia"}) {
@@ -62,21 +44,9 @@ protected:
         ORDBUILD("CITTA", "", "UPPER( nome )");
         DBCLOSE();
     }
-    void TearDown() override {
-        try {
-            shutdownLibrary();
-        } catch (...) {
-        }
-        fs::current_path(oldCwd_);
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
 
     ScriptedMessages msgs;
-
-private:
-    fs::path root_;
-    fs::path oldCwd_;
+    DataFolder folder_;
 };
 
 std::string trimmed(const std::string& s) {

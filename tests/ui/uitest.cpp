@@ -1,61 +1,11 @@
 #include "tests/ui/uitest.h"
 
 #include "common/ui/valid.h"
+#include "tests/support/test_dialogs.h"
 #include "toolkit/controls.h"
 #include "toolkit/get.h"
 
 namespace dn::test {
-
-void registerUiTemplates() {
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    tk::registerTemplate(tk::parseTemplate(R"({
-      "name": "UIPROVA", "caption": "Prova",
-      "font": {"face": "MS Sans Serif", "size": 8},
-      "width": 200, "height": 110,
-      "style": ["popup", "caption", "sysmenu", "modalframe"],
-      "controls": [
-        {"id": 101, "kind": "edit", "x": 60, "y": 10, "width": 60, "height": 13},
-        {"id": 102, "kind": "edit", "x": 60, "y": 28, "width": 45, "height": 13},
-        {"id": 103, "kind": "edit", "x": 60, "y": 46, "width": 30, "height": 13, "style": ["number"]},
-        {"id": 104, "kind": "combobox", "x": 60, "y": 64, "width": 60, "height": 60},
-        {"id": 105, "kind": "label", "text": "Nome:", "x": 10, "y": 11, "width": 45, "height": 10},
-        {"id": 201, "kind": "button", "text": "&Conferma", "x": 10, "y": 88, "width": 40, "height": 15, "style": ["default"]},
-        {"id": 202, "kind": "button", "text": "&Annulla", "x": 55, "y": 88, "width": 40, "height": 15}
-      ]})",
-                                           "UIPROVA"));
-    tk::registerTemplate(tk::parseTemplate(R"({
-      "name": "UICARTELLA", "caption": "Cartella",
-      "font": {"face": "MS Sans Serif", "size": 8},
-      "width": 200, "height": 150,
-      "style": ["popup", "caption", "sysmenu", "modalframe"],
-      "controls": [
-        {"id": 110, "kind": "folder", "text": "Primo|Secondo", "x": 5, "y": 5, "width": 190, "height": 115,
-         "pages": ["UIPAGINA1", "UIPAGINA2"]},
-        {"id": 201, "kind": "button", "text": "&Conferma", "x": 5, "y": 128, "width": 40, "height": 15, "style": ["default"]},
-        {"id": 202, "kind": "button", "text": "&Annulla", "x": 50, "y": 128, "width": 40, "height": 15}
-      ]})",
-                                           "UICARTELLA"));
-    tk::registerTemplate(tk::parseTemplate(R"({
-      "name": "UIPAGINA1", "caption": "",
-      "font": {"face": "MS Sans Serif", "size": 8},
-      "width": 180, "height": 95, "style": ["child"],
-      "controls": [
-        {"id": 101, "kind": "edit", "x": 10, "y": 10, "width": 60, "height": 13}
-      ]})",
-                                           "UIPAGINA1"));
-    tk::registerTemplate(tk::parseTemplate(R"({
-      "name": "UIPAGINA2", "caption": "",
-      "font": {"face": "MS Sans Serif", "size": 8},
-      "width": 180, "height": 95, "style": ["child"],
-      "controls": [
-        {"id": 101, "kind": "edit", "x": 10, "y": 10, "width": 45, "height": 13},
-        {"id": 102, "kind": "edit", "x": 10, "y": 30, "width": 30, "height": 13}
-      ]})",
-                                           "UIPAGINA2"));
-}
 
 namespace {
 
@@ -71,8 +21,8 @@ GetOptions named(const std::string& name, Block change, const std::string& pictu
 
 PlainDialog::PlainDialog() {
     guiApp();
-    registerUiTemplates();
-    dlg = std::make_unique<TDialog>("UIPROVA");
+    registerTestDialogs();
+    dlg = std::make_unique<TDialog>("PROVA");
     TDialog& d = *dlg;
     const Block modified = [&d] { d.lModify = true; };
     gNome = TGet::Redefine(101, bindVar(nome), d, named("nome", modified));
@@ -81,15 +31,15 @@ PlainDialog::PlainDialog() {
     DataOptions co;
     co.varName = "cMese";
     co.change = modified;
-    cbMese = TComboBox::Redefine(104, bindVar(cMese), {"Gennaio", "Febbraio", "Marzo"}, d, co);
-    TSay::Redefine(105, {}, d);
+    cbMese = TComboBox::Redefine(107, bindVar(cMese), {"Gennaio", "Febbraio", "Marzo"}, d, co);
+    TSay::Redefine(111, {}, d);
     ui::bindConfirmCancel(d);
 }
 
 FolderDialog::FolderDialog() {
     guiApp();
-    registerUiTemplates();
-    dlg = std::make_unique<TDialog>("UICARTELLA");
+    registerTestDialogs();
+    dlg = std::make_unique<TDialog>("CARTELLA");
     TDialog& d = *dlg;
     folder = TFolder::Redefine(110, d);
     TDialog& p1 = *folder->aDialogs[0];

@@ -6,7 +6,6 @@
 
 #include "common/util/date.h"
 #include "tests/support/gui.h"
-#include "toolkit/dialogtemplate.h"
 #include "toolkit/folder.h"
 
 #include <memory>
@@ -14,10 +13,9 @@
 
 namespace dn::test {
 
-void registerUiTemplates();
-
-// UIPROVA: "nome" (text), "dat1" (date), "nNum" (number "99.9"), "cMese"
-// (drop-down list of three months), a label, 201 and 202.
+// PROVA (tests/support/test_dialogs.h): "nome" (text, 101), "dat1" (date, 102),
+// "nNum" (number "99.9", 103), "cMese" (drop-down list of three months, 107), the
+// label 111, 201 and 202.
 struct PlainDialog {
     PlainDialog();
     std::unique_ptr<TDialog> dlg;
@@ -31,8 +29,8 @@ struct PlainDialog {
     TComboBox* cbMese = nullptr;
 };
 
-// UICARTELLA: folder 110 with page 1 "cNome" (text) and page 2 "dData" (date)
-// and "cAnno" (text); 201 and 202. Page edits set the page's lModify.
+// CARTELLA: folder 110 with page 1 "cNome" (text, 101) and page 2 "dData" (date,
+// 101) and "cAnno" (text, 102); 201 and 202. Page edits set the page's lModify.
 struct FolderDialog {
     FolderDialog();
     std::unique_ptr<TDialog> dlg;

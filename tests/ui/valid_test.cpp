@@ -32,7 +32,7 @@ TEST(CloseCheck, ModifiedDialogAsksAndStaysOpenOnNoWithTheFocusKept) {
     DialogDriver drive;
     bool stillOpen = false;
     bool focusKept = false;
-    drive.on("UIPROVA", [&](TDialog& d) {
+    drive.on("PROVA", [&](TDialog& d) {
         type(*p.gNome, "Verdi");
         msgs.answer(0); // No
         escape(d);
@@ -54,14 +54,14 @@ TEST(CloseCheck, UnchangedDialogClosesWithoutAsking) {
     {
         PlainDialog p;
         DialogDriver drive;
-        drive.on("UIPROVA", [&](TDialog& d) { press(d, 202); });
+        drive.on("PROVA", [&](TDialog& d) { press(d, 202); });
         EXPECT_EQ(run(*p.dlg, true), 2);
     }
     {
         // The close box of a changed dialog whose check does not confirm.
         PlainDialog p;
         DialogDriver drive;
-        drive.on("UIPROVA", [&](TDialog& d) {
+        drive.on("PROVA", [&](TDialog& d) {
             type(*p.gNome, "Verdi");
             closeBox(d);
         });
@@ -95,7 +95,7 @@ TEST(CloseCheck, BadDateOnSecondPageBringsThePageForwardPaintedRed) {
         red = baseOf(*f.gData) == QColor(255, 0, 0);
         focused = f.gData->HasFocus();
     };
-    drive.on("UICARTELLA", [&](TDialog& d) {
+    drive.on("CARTELLA", [&](TDialog& d) {
         f.folder->SetOption(2);
         type(*f.gData, "31022025");
         f.folder->SetOption(1);
@@ -164,7 +164,7 @@ TEST(CloseCheck, ConfirmStoresTheTextOfTheFocusedField) {
     PlainDialog p;
     ScriptedMessages msgs;
     DialogDriver drive;
-    drive.on("UIPROVA", [&](TDialog& d) {
+    drive.on("PROVA", [&](TDialog& d) {
         type(*p.gNome, "Neri");
         // Enter presses the default button while the field keeps the focus.
         key(nullptr, Qt::Key_Return);

@@ -1,6 +1,7 @@
 #include "common/util/scramble.h"
 
-#include "util/temp_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -54,14 +55,17 @@ TEST(FileEncode, Base64OfTheFileBytes) {
     EXPECT_EQ(base64Encode("foobar"), "Zm9vYmFy");
     EXPECT_EQ(base64Encode(std::string("\0\xFF\xFE", 3)), "AP/+");
 
-    TempFolder dir;
-    EXPECT_EQ(FILEENCODE(dir.file("empty")), "");
-    EXPECT_EQ(FILEENCODE(dir.path() + "/missing"), "");
+    dn::test::TempFolder dir;
+    dn::test::writeFile(dir / "empty", "");
+    EXPECT_EQ(FILEENCODE(dir / "empty"), "");
+    EXPECT_EQ(FILEENCODE(dir / "missing"), "");
     EXPECT_EQ(FILEENCODE(dir.path()), ""); // a folder reads as nothing
-    EXPECT_EQ(FILEENCODE(dir.file("foobar", "foobar")), "Zm9vYmFy");
+    dn::test::writeFile(dir / "foobar", "foobar");
+    EXPECT_EQ(FILEENCODE(dir / "foobar"), "Zm9vYmFy");
     std::string bytes;
     for (size_t n = 0; n <= 10; ++n) {
-        const std::string path = dir.file("f" + std::to_string(n), bytes);
+        const std::string path = dir / ("f" + std::to_string(n));
+        dn::test::writeFile(path, bytes);
         EXPECT_EQ(FILEENCODE(path).size(), 4 * ((n + 2) / 3)) << n;
         bytes += static_cast<char>(0xF0 + n);
     }

@@ -1,6 +1,7 @@
 #include "common/util/wildexp.h"
 
-#include "util/temp_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -32,15 +33,11 @@ TEST(Wildexp, MatchingRules) {
 }
 
 TEST(Wildexp, ListsFilesOfEachPatternInTurn) {
-    TempFolder dir;
-    dir.file("A.DBF");
-    dir.file("b.dbf");
-    dir.file("c.ntx");
-    dir.file("noext");
-    dir.file(".hidden.dbf");
-    const std::string ro = dir.file("ro.dbf");
-    std::filesystem::permissions(ro, std::filesystem::perms::owner_read);
-    std::filesystem::create_directory(dir.path() + "/sub.dbf");
+    dn::test::TempFolder dir;
+    for (const char* name : {"A.DBF", "b.dbf", "c.ntx", "noext", ".hidden.dbf", "ro.dbf"})
+        dn::test::writeFile(dir / name, "");
+    std::filesystem::permissions(dir / "ro.dbf", std::filesystem::perms::owner_read);
+    std::filesystem::create_directory(dir / "sub.dbf");
 
     const std::string d = dir.path();
     EXPECT_EQ(WILDEXP({d + "/*.dbf"}), (Names{".hidden.dbf", "A.DBF", "b.dbf", "ro.dbf"}));
@@ -54,12 +51,13 @@ TEST(Wildexp, ListsFilesOfEachPatternInTurn) {
 }
 
 TEST(Wildexp, PatternWithoutFolderLooksInTheWorkingDirectory) {
-    TempFolder dir;
-    dir.file("one.txt");
-    dir.file("two.txt");
-    const auto saved = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    const Names found = WILDEXP({"*.TXT"});
-    std::filesystem::current_path(saved);
+    dn::test::TempFolder dir;
+    dn::test::writeFile(dir / "one.txt", "");
+    dn::test::writeFile(dir / "two.txt", "");
+    Names found;
+    {
+        dn::test::InFolder in(dir.path());
+        found = WILDEXP({"*.TXT"});
+    }
     EXPECT_EQ(found, (Names{"one.txt", "two.txt"}));
 }

@@ -1,32 +1,41 @@
 // Plays another instance of the program for the data layer's tests. Takes what it
-// is asked to hold, prints "ready", holds it for the given milliseconds, and exits
-// (which releases everything).
+// is asked to hold, reports READY, and holds it for the given milliseconds or, when
+// none are given, until a line (or the end) comes on its standard input: a minute
+// at most, so that a test whose code never lets it go still ends. Then it reports
+// RELEASE with the moment just before it let go, and exits. Events are printed as
+// tests/support/events.h describes.
 //
-//   data_worker lock <table> <recno> <ms>     record lock on a shared open
-//   data_worker filelock <table> <ms>         table lock on a shared open
-//   data_worker shared <table> <ms>           shared open
-//   data_worker exclusive <table> <ms>        exclusive open
-//   data_worker instance <folder> <ms>        a live instance folder (marker held)
+//   data_worker lock <table> <recno> [ms]     record lock on a shared open
+//   data_worker filelock <table> [ms]         table lock on a shared open
+//   data_worker shared <table> [ms]           shared open
+//   data_worker exclusive <table> [ms]        exclusive open
+//   data_worker instance <folder> [ms]        a live instance folder (marker held)
 
 #include "common/data/library.h"
 #include "common/dbf/table.h"
+#include "tests/support/events.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <poll.h>
 #include <string>
 #include <thread>
 
 namespace {
 
-void ready() {
-    std::printf("ready\n");
-    std::fflush(stdout);
-}
-
-void hold(const char* ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(ms)));
+// Holds until the test says so (or for ms milliseconds), then returns the moment
+// of the release.
+long long holdUntilReleased(int argc, char** argv, int msArg) {
+    dn::test::reportEvent("READY");
+    if (argc > msArg) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(argv[msArg])));
+    } else {
+        pollfd in{0, POLLIN, 0};
+        ::poll(&in, 1, 60000);
+    }
+    return dn::test::monotonicMs();
 }
 
 int usage() {
@@ -37,36 +46,36 @@ int usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4)
+    if (argc < 3)
         return usage();
     const std::string cmd = argv[1];
     try {
         if (cmd == "instance") {
             std::filesystem::create_directories(argv[2]);
             dn::platform::File marker = dn::data::holdMarker(argv[2]);
-            ready();
-            hold(argv[3]);
+            const long long released = holdUntilReleased(argc, argv, 3);
+            marker.close();
+            dn::test::reportEvent("RELEASE", {}, released);
             return 0;
         }
         dn::dbf::Table t;
         t.open(argv[2], dn::dbf::OpenOptions{cmd != "exclusive", false});
+        long long released = 0;
         if (cmd == "lock") {
-            if (argc < 5 || !t.lockRecord(static_cast<uint32_t>(std::atol(argv[3]))))
+            if (argc < 4 || !t.lockRecord(static_cast<uint32_t>(std::atol(argv[3]))))
                 return 3;
-            ready();
-            hold(argv[4]);
+            released = holdUntilReleased(argc, argv, 4);
         } else if (cmd == "filelock") {
             if (!t.lockFile())
                 return 3;
-            ready();
-            hold(argv[3]);
+            released = holdUntilReleased(argc, argv, 3);
         } else if (cmd == "shared" || cmd == "exclusive") {
-            ready();
-            hold(argv[3]);
+            released = holdUntilReleased(argc, argv, 3);
         } else {
             return usage();
         }
         t.close();
+        dn::test::reportEvent("RELEASE", {}, released);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "data_worker: %s\n", e.what());
         return 1;

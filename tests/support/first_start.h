@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace dn::test {
+
 // The configuration file that a first start writes: the 24 variables of the
 // application with their defaults, in name order.
 inline const std::string kFirstStartConfig = "[Vars]\r\n"
@@ -15,3 +17,5 @@ inline const std::string kFirstStartConfig = "[Vars]\r\n"
                                              "CFG_PW07=C\r\nCFG_PW08=C\r\nCFG_PW09=C\r\n"
                                              "CFG_PW10=C\r\n"
                                              "CFG_SIN=N0\r\nCFG_SOT=L.F.\r\nCFG_SUP=N0\r\n";
+
+} // namespace dn::test

@@ -1,17 +1,23 @@
-#pragma once
-
+#include "tests/support/test_dialogs.h"
 #include "toolkit/dialogtemplate.h"
 
-// Templates that the toolkit tests build their dialogs from.
 namespace dn::test {
 
-inline void registerTestTemplates() {
+namespace {
+
+void add(const char* name, const char* json) {
+    tk::registerTemplate(tk::parseTemplate(json, name));
+}
+
+} // namespace
+
+void registerTestDialogs() {
     static bool done = false;
     if (done)
         return;
     done = true;
-    tk::registerTemplate(tk::parseTemplate(R"({
-      "name": "TKPROVA", "caption": "Prova",
+    add("PROVA", R"({
+      "name": "PROVA", "caption": "Prova",
       "font": {"face": "MS Sans Serif", "size": 8},
       "width": 220, "height": 130,
       "style": ["popup", "caption", "sysmenu", "modalframe"],
@@ -31,46 +37,43 @@ inline void registerTestTemplates() {
         {"id": 201, "kind": "button", "text": "&Conferma", "x": 10, "y": 110, "width": 40, "height": 15, "style": ["default"]},
         {"id": 202, "kind": "button", "text": "&Annulla", "x": 55, "y": 110, "width": 40, "height": 15},
         {"id": -1, "kind": "label", "text": "Etichetta libera", "x": 100, "y": 110, "width": 60, "height": 10}
-      ]})",
-                                           "TKPROVA"));
-    tk::registerTemplate(tk::parseTemplate(R"({
-      "name": "TKLISTA", "caption": "Lista",
+      ]})");
+    add("LISTA", R"({
+      "name": "LISTA", "caption": "Lista",
       "font": {"face": "MS Sans Serif", "size": 8},
       "width": 200, "height": 180,
       "style": ["popup", "caption", "sysmenu", "modalframe"],
       "controls": [
         {"id": 101, "kind": "listbox", "x": 5, "y": 5, "width": 190, "height": 150, "style": ["vscroll", "border"]},
         {"id": 201, "kind": "button", "text": "&Chiudi", "x": 5, "y": 160, "width": 40, "height": 15}
-      ]})",
-                                           "TKLISTA"));
-    tk::registerTemplate(tk::parseTemplate(R"({
-      "name": "TKCARTELLA", "caption": "Cartella",
+      ]})");
+    add("CARTELLA", R"({
+      "name": "CARTELLA", "caption": "Cartella",
       "font": {"face": "MS Sans Serif", "size": 8},
       "width": 200, "height": 150,
       "style": ["popup", "caption", "sysmenu", "modalframe"],
       "controls": [
-        {"id": 110, "kind": "folder", "text": "Primo|Secondo", "x": 5, "y": 5, "width": 190, "height": 120,
-         "pages": ["TKPAGINA1", "TKPAGINA2"]},
-        {"id": 201, "kind": "button", "text": "&Conferma", "x": 5, "y": 130, "width": 40, "height": 15}
-      ]})",
-                                           "TKCARTELLA"));
-    tk::registerTemplate(tk::parseTemplate(R"({
-      "name": "TKPAGINA1", "caption": "",
+        {"id": 110, "kind": "folder", "text": "Primo|Secondo", "x": 5, "y": 5, "width": 190, "height": 115,
+         "pages": ["PAGINA1", "PAGINA2"]},
+        {"id": 201, "kind": "button", "text": "&Conferma", "x": 5, "y": 128, "width": 40, "height": 15, "style": ["default"]},
+        {"id": 202, "kind": "button", "text": "&Annulla", "x": 50, "y": 128, "width": 40, "height": 15}
+      ]})");
+    add("PAGINA1", R"({
+      "name": "PAGINA1", "caption": "",
       "font": {"face": "MS Sans Serif", "size": 8},
-      "width": 180, "height": 100, "style": ["child"],
+      "width": 180, "height": 95, "style": ["child"],
       "controls": [
         {"id": 101, "kind": "edit", "x": 10, "y": 10, "width": 60, "height": 13}
-      ]})",
-                                           "TKPAGINA1"));
-    tk::registerTemplate(tk::parseTemplate(R"({
-      "name": "TKPAGINA2", "caption": "",
+      ]})");
+    add("PAGINA2", R"({
+      "name": "PAGINA2", "caption": "",
       "font": {"face": "MS Sans Serif", "size": 8},
-      "width": 180, "height": 100, "style": ["child"],
+      "width": 180, "height": 95, "style": ["child"],
       "controls": [
         {"id": 101, "kind": "edit", "x": 10, "y": 10, "width": 45, "height": 13},
-        {"id": 102, "kind": "combobox", "x": 10, "y": 30, "width": 40, "height": 60}
-      ]})",
-                                           "TKPAGINA2"));
+        {"id": 102, "kind": "edit", "x": 10, "y": 30, "width": 30, "height": 13},
+        {"id": 103, "kind": "combobox", "x": 60, "y": 30, "width": 40, "height": 60}
+      ]})");
 }
 
 } // namespace dn::test

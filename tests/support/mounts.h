@@ -13,10 +13,10 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-namespace fstest {
+namespace dn::test {
 
 namespace detail {
-inline bool writeFile(const char* path, const std::string& text) {
+inline bool writeProcFile(const char* path, const std::string& text) {
     const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -35,9 +35,9 @@ inline void enterPrivateMounts() {
             const std::string uid = std::to_string(::geteuid()), gid = std::to_string(::getegid());
             if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
                 return false;
-            detail::writeFile("/proc/self/setgroups", "deny");
-            detail::writeFile("/proc/self/uid_map", "0 " + uid + " 1");
-            detail::writeFile("/proc/self/gid_map", "0 " + gid + " 1");
+            detail::writeProcFile("/proc/self/setgroups", "deny");
+            detail::writeProcFile("/proc/self/uid_map", "0 " + uid + " 1");
+            detail::writeProcFile("/proc/self/gid_map", "0 " + gid + " 1");
         } else if (::unshare(CLONE_NEWNS) != 0) {
             return false;
         }
@@ -103,4 +103,4 @@ private:
     std::string error_;
 };
 
-} // namespace fstest
+} // namespace dn::test

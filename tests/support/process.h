@@ -1,0 +1,63 @@
+#pragma once
+
+// Programs run as child processes by tests: another instance of the program, a
+// worker that takes locks and says when, a writer killed on purpose.
+
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <utility>
+#include <vector>
+
+namespace dn::test {
+
+// A running child. Its standard input is a pipe the test writes lines to; its
+// standard output a pipe the test reads lines from, or a file. Ending the object
+// kills the child if it still runs, and reaps it.
+class ChildProcess {
+public:
+    struct Options {
+        std::string workDir;                                  // empty: the test's own
+        std::vector<std::pair<std::string, std::string>> env; // set for the child
+        std::string outputFile; // standard output into this file instead of the pipe
+    };
+
+    // Starts program with args (argv[1] on); fails the test and throws when it cannot.
+    ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                 const Options& options);
+    ChildProcess(const std::string& program, const std::vector<std::string>& args)
+        : ChildProcess(program, args, Options{}) {}
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // The next line of its output (without the line end), waiting for it; nothing
+    // once the output has ended, or after timeoutMs when that is not negative.
+    std::optional<std::string> readLine(int timeoutMs = -1);
+    // Reads what its output holds now without waiting and keeps it; the whole lines
+    // so far are then taken with readLine(0). False once the output has ended.
+    bool readAvailable();
+    // The pipe its output comes through (to wait on several children with poll).
+    int outputFd() const { return out_; }
+
+    // Writes text and a line end to its input; false when it no longer reads.
+    bool send(const std::string& text);
+    // Closes its input: it reads the end of input.
+    void closeInput();
+
+    void signal(int sig);
+    // Waits for it to end: its exit status, or 128 + the number of the signal that
+    // ended it.
+    int wait();
+    bool running() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+    int in_ = -1;
+    int out_ = -1;
+    std::string buffer_;
+    bool ended_ = false;
+};
+
+} // namespace dn::test
