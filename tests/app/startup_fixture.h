@@ -12,6 +12,7 @@
 #include "tests/support/files.h"
 #include "tests/support/fixed_clock.h"
 #include "tests/support/messages_fake.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
 
 #include <array>
@@ -46,19 +47,7 @@ inline std::map<std::string, std::string> snapshot(const fs::path& folder) {
 // Standard output of a command (its standard error too); fails the test on a
 // non-zero exit.
 inline std::string run(const std::string& command) {
-    FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-    if (!p) {
-        ADD_FAILURE() << "cannot run " << command;
-        return {};
-    }
-    std::string out;
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
-        out.append(buf.data(), n);
-    const int status = ::pclose(p);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command << "\n" << out;
-    return out;
+    return dn::test::commandOutput(command + " 2>&1");
 }
 
 // The tests folder of the source tree, where the readers' scripts live.

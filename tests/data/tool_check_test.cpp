@@ -6,7 +6,7 @@
 #include "common/dbf/table.h"
 #include "common/schema/tables.h"
 #include "data_test_util.h"
-#include "support/dntable_run.h"
+#include "tests/support/dntable_run.h"
 #include "tests/support/files.h"
 
 #ifdef DN_DNTABLE

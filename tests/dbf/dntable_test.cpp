@@ -1,7 +1,7 @@
 // The administrator's tool as its users run it.
 #include "common/dbf/table.h"
 #include "dbf_test_util.h"
-#include "support/dntable_run.h"
+#include "tests/support/dntable_run.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_folder.h"
 
@@ -40,7 +40,7 @@ TEST(Dntable, CsvDumpsRecordsWithMemosInUtf8AndQuotesWhatNeedsIt) {
     TempFolder dir;
     const std::string p = makeContacts(dir);
     const std::string empties(11, ',');
-    ToolRun r = dntable("csv '" + dir / "rubrica" + "'");
+    dn::test::CommandResult r = dntable("csv '" + dir / "rubrica" + "'");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "NOMINATIVO,INDIRIZZO,CAP,CITTA,TELEFONO1,TELEFONO2,TELEFONO3,CASA,"
                      "CELLULARE,FAX,E_MAIL,NOTE\r\n"
@@ -55,7 +55,7 @@ TEST(Dntable, CsvDumpsRecordsWithMemosInUtf8AndQuotesWhatNeedsIt) {
 TEST(Dntable, InfoAndPackReportCountsAndPackRefusesATableInUse) {
     TempFolder dir;
     const std::string p = makeContacts(dir);
-    ToolRun r = dntable("info '" + p + "'");
+    dn::test::CommandResult r = dntable("info '" + p + "'");
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("records:       3 (2 live, 1 deleted)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("NOTE        M   10   0  offset 236"), std::string::npos) << r.out;

@@ -4,6 +4,7 @@
 #include "common/dbf/index_file.h"
 #include "common/util/trim.h"
 #include "index_test_util.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
 
 #include <cstdio>
@@ -28,16 +29,8 @@ std::string scriptPath() {
 
 // "key TAB recno" lines from the Perl reader.
 std::vector<std::pair<std::string, uint32_t>> perlList(const IndexFile& idx, char type) {
-    const std::string cmd = "perl '" + scriptPath() + "' '" + idx.path() + "' '" + idx.tagName() +
-                            "' " + type + " 2>&1";
-    FILE* p = ::popen(cmd.c_str(), "r");
-    EXPECT_NE(p, nullptr);
-    std::string out;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    EXPECT_EQ(::pclose(p), 0) << out.substr(0, 500);
+    const std::string out = dn::test::commandOutput("perl '" + scriptPath() + "' '" + idx.path() +
+                                                    "' '" + idx.tagName() + "' " + type + " 2>&1");
     std::vector<std::pair<std::string, uint32_t>> rows;
     std::istringstream in(out);
     std::string line;

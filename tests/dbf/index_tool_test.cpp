@@ -2,7 +2,7 @@
 #include "common/dbf/index_file.h"
 #include "common/dbf/table.h"
 #include "dbf_test_util.h"
-#include "support/dntable_run.h"
+#include "tests/support/dntable_run.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_folder.h"
 

@@ -3,12 +3,10 @@
 #include "common/dbf/table.h"
 #include "common/util/trim.h"
 #include "dbf_test_util.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
 
-#include <array>
-#include <cstdio>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 using namespace dn::dbf;
 using dn::Date;
@@ -23,21 +21,8 @@ std::string python() {
 
 // Runs interop.py; returns its standard output, fails the test on a non-zero exit.
 std::string runScript(const std::string& command, const std::string& path) {
-    const std::string cmd =
-        python() + " '" DN_DBF_TEST_DIR "/interop.py' " + command + " '" + path + "' 2>&1";
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) {
-        ADD_FAILURE() << "cannot run " << cmd;
-        return {};
-    }
-    std::string out;
-    std::array<char, 65536> buf;
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
-        out.append(buf.data(), n);
-    const int status = ::pclose(p);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << cmd << "\n" << out;
-    return out;
+    return dn::test::commandOutput(python() + " '" DN_DBF_TEST_DIR "/interop.py' " + command +
+                                   " '" + path + "' 2>&1");
 }
 
 std::string hex(const std::string& bytes) {

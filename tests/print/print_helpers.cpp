@@ -1,7 +1,6 @@
 #include "print_helpers.h"
+#include "tests/support/process.h"
 
-#include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -32,16 +31,10 @@ PrintEnv::~PrintEnv() {
 }
 
 std::string run(const std::string& program, const std::vector<std::string>& args) {
-    QProcess p;
-    QStringList a;
-    for (const auto& s : args)
-        a << QString::fromStdString(s);
-    p.start(QString::fromStdString(program), a);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        ADD_FAILURE() << program << " failed: " << p.readAllStandardError().toStdString();
-        return {};
-    }
-    return p.readAllStandardOutput().toStdString();
+    std::string line = shellQuote(program);
+    for (const std::string& a : args)
+        line += " " + shellQuote(a);
+    return commandOutput(line);
 }
 
 std::vector<PdfWord> pdfWords(const std::string& pdf) {

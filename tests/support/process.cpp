@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -175,6 +176,35 @@ int ChildProcess::wait() {
     }
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+CommandResult runCommand(const std::string& commandLine) {
+    CommandResult r;
+    FILE* p = ::popen(commandLine.c_str(), "r");
+    if (!p) {
+        ADD_FAILURE() << "cannot run " << commandLine;
+        return r;
+    }
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        r.out.append(buf, n);
+    const int status = ::pclose(p);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+std::string commandOutput(const std::string& commandLine) {
+    const CommandResult r = runCommand(commandLine);
+    EXPECT_EQ(r.status, 0) << commandLine << "\n" << r.out.substr(0, 2000);
+    return r.out;
+}
+
+std::string shellQuote(const std::string& text) {
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
 }
 
 } // namespace dn::test

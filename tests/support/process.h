@@ -60,4 +60,16 @@ private:
     bool ended_ = false;
 };
 
+// What a command line run through the shell gave.
+struct CommandResult {
+    int status = -1; // its exit status; -1 when it did not end by itself
+    std::string out; // its standard output (add " 2>&1" for the errors too)
+};
+CommandResult runCommand(const std::string& commandLine);
+// The standard output of a command line that must succeed: a failure of the test
+// (with what it said) otherwise.
+std::string commandOutput(const std::string& commandLine);
+// text as one word for the shell, quoted.
+std::string shellQuote(const std::string& text);
+
 } // namespace dn::test
