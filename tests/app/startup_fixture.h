@@ -13,6 +13,7 @@
 #include "tests/support/fixed_clock.h"
 #include "tests/support/messages_fake.h"
 #include "tests/support/process.h"
+#include "tests/support/readers.h"
 #include "tests/support/temp_folder.h"
 
 #include <array>
@@ -44,17 +45,6 @@ inline std::map<std::string, std::string> snapshot(const fs::path& folder) {
     return out;
 }
 
-// Standard output of a command (its standard error too); fails the test on a
-// non-zero exit.
-inline std::string run(const std::string& command) {
-    return dn::test::commandOutput(command + " 2>&1");
-}
-
-// The tests folder of the source tree, where the readers' scripts live.
-inline std::string testsDir() {
-    return DN_TESTS_DIR;
-}
-
 // A copy of a table for the independent readers, its memo file named ".FPT" as
 // they expect of the memo layout this store writes.
 inline std::string readerCopy(const std::string& table) {
@@ -72,23 +62,23 @@ inline std::string readerCopy(const std::string& table) {
 // Records of a table as python3-dbfread reads them (tests/dbf/interop.py): one
 // line per record, live ones first, fields as hex of their Windows-1252 text.
 inline std::string dbfreadRows(const std::string& table) {
-    return run("/usr/bin/python3 '" + testsDir() + "/dbf/interop.py' read-dbfread '" +
-               readerCopy(table) + "'");
+    return dn::test::interopScript("read-dbfread", readerCopy(table));
 }
 
 // Field layout as python3-dbfread reads it: "NAME TYPE LENGTH DECIMALS" per line,
 // then the numbers of live and deleted records.
 inline std::string dbfreadFields(const std::string& table) {
-    return run("/usr/bin/python3 -c \"import dbfread,sys\n"
-               "t=dbfread.DBF(sys.argv[1],encoding='cp1252')\n"
-               "for f in t.fields: print(f.name,f.type,f.length,f.decimal_count)\n"
-               "print(len(t), len(t.deleted))\" '" +
-               readerCopy(table) + "'");
+    return dn::test::commandOutput(
+        "python3 -c \"import dbfread,sys\n"
+        "t=dbfread.DBF(sys.argv[1],encoding='cp1252')\n"
+        "for f in t.fields: print(f.name,f.type,f.length,f.decimal_count)\n"
+        "print(len(t), len(t.deleted))\" " +
+        dn::test::shellQuote(readerCopy(table)) + " 2>&1");
 }
 
 // Keys of a one-tag index file as the Perl reader lists them: "key TAB recno".
 inline std::string perlKeys(const std::string& index, const std::string& tag) {
-    return run("perl '" + testsDir() + "/dbf/index_list.pl' '" + index + "' " + tag + " C");
+    return dn::test::perlIndexKeys(index, tag, 'C');
 }
 
 // Each test starts in a fresh data folder as the working directory, with its own

@@ -4,11 +4,9 @@
 #include "common/dbf/index_file.h"
 #include "common/util/trim.h"
 #include "index_test_util.h"
-#include "tests/support/process.h"
+#include "tests/support/readers.h"
 #include "tests/support/temp_folder.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -17,20 +15,9 @@ using namespace indextest;
 
 namespace {
 
-std::string scriptPath() {
-    if (const char* src = std::getenv("DN_SOURCE_DIR"))
-        return std::string(src) + "/tests/dbf/index_list.pl";
-#ifdef DN_DBF_TEST_DIR
-    return std::string(DN_DBF_TEST_DIR) + "/index_list.pl";
-#else
-    return "tests/dbf/index_list.pl";
-#endif
-}
-
 // "key TAB recno" lines from the Perl reader.
 std::vector<std::pair<std::string, uint32_t>> perlList(const IndexFile& idx, char type) {
-    const std::string out = dn::test::commandOutput("perl '" + scriptPath() + "' '" + idx.path() +
-                                                    "' '" + idx.tagName() + "' " + type + " 2>&1");
+    const std::string out = dn::test::perlIndexKeys(idx.path(), idx.tagName(), type);
     std::vector<std::pair<std::string, uint32_t>> rows;
     std::istringstream in(out);
     std::string line;

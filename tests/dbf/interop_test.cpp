@@ -3,7 +3,7 @@
 #include "common/dbf/table.h"
 #include "common/util/trim.h"
 #include "dbf_test_util.h"
-#include "tests/support/process.h"
+#include "tests/support/readers.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -14,16 +14,6 @@ using dn::Value;
 using dn::test::TempFolder;
 
 namespace {
-
-std::string python() {
-    return std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
-}
-
-// Runs interop.py; returns its standard output, fails the test on a non-zero exit.
-std::string runScript(const std::string& command, const std::string& path) {
-    return dn::test::commandOutput(python() + " '" DN_DBF_TEST_DIR "/interop.py' " + command +
-                                   " '" + path + "' 2>&1");
-}
 
 std::string hex(const std::string& bytes) {
     static const char* digits = "0123456789abcdef";
@@ -96,8 +86,8 @@ void expectPythonReadersSee(const std::string& table, const std::string& expecte
     const std::string memo = Table::memoPathOf(table);
     if (std::filesystem::exists(memo))
         std::filesystem::copy_file(memo, copy / "COPIA.FPT");
-    EXPECT_EQ(runScript("read-dbfread", copy / "COPIA.DBF"), expected) << "dbfread";
-    EXPECT_EQ(runScript("read-dbf", copy / "COPIA.DBF"), expected) << "dbf";
+    EXPECT_EQ(dn::test::interopScript("read-dbfread", copy / "COPIA.DBF"), expected) << "dbfread";
+    EXPECT_EQ(dn::test::interopScript("read-dbf", copy / "COPIA.DBF"), expected) << "dbf";
 }
 
 } // namespace
@@ -166,7 +156,7 @@ TEST(Interop, PythonReadersReadTheDeadlineTableAfterPack) {
 
 TEST(Interop, AFoxProTableWrittenByPythonOpensAndReadsHereAndTakesOurWrites) {
     TempFolder dir;
-    const std::string written = runScript("write-dbf", dir / "PYFOX.DBF");
+    const std::string written = dn::test::interopScript("write-dbf", dir / "PYFOX.DBF");
     ASSERT_FALSE(written.empty());
     // Our memo file carries the ".DBT" name.
     std::filesystem::rename(dir / "PYFOX.FPT", dir / "PYFOX.DBT");
@@ -186,5 +176,5 @@ TEST(Interop, AFoxProTableWrittenByPythonOpensAndReadsHereAndTakesOurWrites) {
     const std::vector<Field> fields = t.fields();
     t.close();
     std::filesystem::rename(dir / "PYFOX.DBT", dir / "PYFOX.FPT");
-    EXPECT_EQ(runScript("read-dbf", dir / "PYFOX.DBF"), canonicalRows(fields, rows));
+    EXPECT_EQ(dn::test::interopScript("read-dbf", dir / "PYFOX.DBF"), canonicalRows(fields, rows));
 }
