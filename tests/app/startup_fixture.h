@@ -68,12 +68,7 @@ inline std::string dbfreadRows(const std::string& table) {
 // Field layout as python3-dbfread reads it: "NAME TYPE LENGTH DECIMALS" per line,
 // then the numbers of live and deleted records.
 inline std::string dbfreadFields(const std::string& table) {
-    return dn::test::commandOutput(
-        "python3 -c \"import dbfread,sys\n"
-        "t=dbfread.DBF(sys.argv[1],encoding='cp1252')\n"
-        "for f in t.fields: print(f.name,f.type,f.length,f.decimal_count)\n"
-        "print(len(t), len(t.deleted))\" " +
-        dn::test::shellQuote(readerCopy(table)) + " 2>&1");
+    return dn::test::interopScript("fields-dbfread", readerCopy(table));
 }
 
 // Keys of a one-tag index file as the Perl reader lists them: "key TAB recno".

@@ -2,6 +2,9 @@
 """Reads and writes dBase tables with independent readers for the interop tests.
 
   interop.py read-dbfread TABLE   records as seen by dbfread
+  interop.py fields-dbfread TABLE the fields as dbfread sees them, one per line
+                                  ("NAME TYPE LENGTH DECIMALS"), then the numbers
+                                  of live and deleted records
   interop.py read-dbf TABLE       records as seen by the dbf package
   interop.py write-dbf TABLE      writes a FoxPro-layout table with memos using the
                                   dbf package and prints the records it wrote
@@ -47,6 +50,14 @@ def read_dbfread(path):
     emit(fields, rows)
 
 
+def fields_dbfread(path):
+    import dbfread
+    table = dbfread.DBF(path, encoding='cp1252')
+    for f in table.fields:
+        print(f.name, f.type, f.length, f.decimal_count)
+    print(len(table), len(table.deleted))
+
+
 def read_dbf(path):
     import dbf
     table = dbf.Table(path)
@@ -86,5 +97,5 @@ def write_dbf(path):
 
 
 if __name__ == '__main__':
-    {'read-dbfread': read_dbfread, 'read-dbf': read_dbf, 'write-dbf': write_dbf}[sys.argv[1]](
-        sys.argv[2])
+    {'read-dbfread': read_dbfread, 'fields-dbfread': fields_dbfread, 'read-dbf': read_dbf,
+     'write-dbf': write_dbf}[sys.argv[1]](sys.argv[2])

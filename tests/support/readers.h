@@ -8,8 +8,8 @@
 
 namespace dn::test {
 
-// What tests/dbf/interop.py prints for command ("read-dbfread", "read-dbf",
-// "write-dbf") on path; fails the test when the script fails.
+// What tests/dbf/interop.py prints for command ("read-dbfread", "fields-dbfread",
+// "read-dbf", "write-dbf") on path; fails the test when the script fails.
 std::string interopScript(const std::string& command, const std::string& path);
 // "key TAB recno" lines of one tag of an index file as the Perl reader lists them;
 // type is the key type (C, N or D). Fails the test when the reader fails.
