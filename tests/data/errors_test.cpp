@@ -86,7 +86,9 @@ TEST_F(ErrorsTest, EveryRowOfTheTableGivesItsMessageWithTheFileUpperCased) {
 TEST_F(ErrorsTest, EveryDiskOrFileNoticeShowsAfterTheStartupLockIsReleased) {
     ASSERT_TRUE(SCREATE());
     std::vector<bool> heldWhileShown;
-    msgs.onAsk = [&](const std::string&) { heldWhileShown.push_back(startupLockHeld()); };
+    msgs.onAsk = [&](const dn::test::ScriptedMessages::Asked&) {
+        heldWhileShown.push_back(startupLockHeld());
+    };
     // Checks that pass keep the lock.
     SLOCK();
     const std::string drive = dataDir() + "/";
@@ -109,7 +111,7 @@ TEST_F(ErrorsTest, EveryDiskOrFileNoticeShowsAfterTheStartupLockIsReleased) {
     failWithLockHeld([&] { return disk::COPYDIR(dataDir() + "/missing", dataDir() + "/copy"); });
     failWithLockHeld([&] { return disk::DELETEDIR(dataDir() + "/missing"); });
     failWithLockHeld([] { return protect([] { DBOPEN(false, {}, "nope"); }); });
-    EXPECT_EQ(msgs.asked().size(), 4u);
+    EXPECT_EQ(msgs.asked.size(), 4u);
     EXPECT_EQ(heldWhileShown, std::vector<bool>(4, false));
 }
 
