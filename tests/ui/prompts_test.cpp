@@ -4,6 +4,7 @@
 
 #include "tests/support/gui.h"
 #include "tests/support/messages_fake.h"
+#include "tests/support/temp_folder.h"
 
 #include <QtGlobal>
 
@@ -108,12 +109,14 @@ TEST(AboutBox, NamesTheProductAsItsMakerAndDescribesThisCopyOfTheProgram) {
 
     // Lines the caller gives take the place of their own ones; the data folder line
     // follows the working directory.
-    const std::filesystem::path home = std::filesystem::current_path();
-    std::filesystem::current_path(std::filesystem::temp_directory_path());
-    const std::string there = std::filesystem::current_path().string();
-    drive.on("INFOS", grab);
-    INFOS("Deltranota", "1.38", "2024", "", "Assistenza: ufficio interno", "");
-    std::filesystem::current_path(home);
+    std::string there;
+    {
+        const TempFolder elsewhere;
+        const InFolder in(elsewhere.path());
+        there = std::filesystem::current_path().string();
+        drive.on("INFOS", grab);
+        INFOS("Deltranota", "1.38", "2024", "", "Assistenza: ufficio interno", "");
+    }
     EXPECT_EQ(shown[3], "Cartella dati: " + there);
     EXPECT_EQ(shown[4], "Assistenza: ufficio interno");
     EXPECT_EQ(shown[5], own[2]);
