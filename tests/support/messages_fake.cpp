@@ -39,6 +39,8 @@ void ScriptedMessages::showWait(const std::string& text, const std::string&, boo
     if (!wait_ || update) {
         wait_ = text;
         waits.push_back(text);
+        if (onWait)
+            onWait(text);
     }
 }
 

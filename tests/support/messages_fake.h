@@ -30,6 +30,8 @@ public:
     ScriptedMessages& answer(int a);
     // Runs while a question shows, before it is answered (to look at the screen).
     std::function<void(const Asked&)> onAsk;
+    // Runs when a wait text shows (to play another computer that lets go then).
+    std::function<void(const std::string&)> onWait;
 
     std::vector<Asked> asked;       // every ask, in order
     std::vector<std::string> waits; // every text a wait box opened or took
