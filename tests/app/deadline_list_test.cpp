@@ -6,8 +6,12 @@
 #include "app/deadline_editor.h"
 #include "common/data/workspace.h"
 #include "common/util/scramble.h"
+#include "toolkit/timer.h"
 #include "toolkit/toolkit.h"
 
+#include <QDateTime>
+
+#include <chrono>
 #include <fstream>
 
 using namespace deadlinetest;
@@ -225,4 +229,34 @@ TEST_F(DeadlineList, DamagedIndexIsReportedAndNothingStaysOpen) {
         << messages_.asked[0].text;
     EXPECT_EQ(dn::data::areaOf("SCADENZE"), nullptr);
     EXPECT_EQ(dn::data::SELECT(), 3);
+}
+
+TEST_F(DeadlineList, DeadlineAddedLightsTheLampAtTheNextTickAndDoneTurnsItOffAfterTheList) {
+    // The clock at the real time, so that the table file's times and the lamp
+    // scans compare as in use; the table was written a minute ago.
+    const QDateTime now = QDateTime::currentDateTime();
+    dn::clock::setFixed(day(now.date().year(), now.date().month(), now.date().day()),
+                        now.time().msecsSinceStartOfDay());
+    const fs::path table = fs::path(folder_.path()) / "SCADENZE.DBF";
+    fs::last_write_time(table, fs::last_write_time(table) - std::chrono::minutes(1));
+    auto tick = [] { dn::app::runningPanel()->lampTimer->bAction(); };
+    drive_.on("DELTRANOTA", [&](TDialog& panel) {
+        EXPECT_EQ(lamp(panel, 1), "SPENTO");
+        drive_.on("SCADENZE", [&](TDialog& d) {
+            drive_.on("SCADENZA", [](TDialog& e) {
+                t::type(e, 106, "Da fare oggi");
+                t::press(e, 201);
+            });
+            t::press(d, 202);
+            tick();
+            EXPECT_EQ(lamp(panel, 1), "ACCESO");
+            listKey(d, Qt::Key_Space);
+            EXPECT_TRUE(rows(d).empty());
+            t::press(d, 201);
+        });
+        t::click(panel.hWnd(), 30, rowOf(1));
+        EXPECT_EQ(lamp(panel, 1), "SPENTO") << "refreshed as the list closed";
+        t::closeBox(panel);
+    });
+    runPanel();
 }
