@@ -3,16 +3,9 @@
 
 #include "app/procedures.h"
 
-#include "app/panel.h"
 #include "common/ui/popmsg.h"
 
 namespace dn::app {
-
-void SCADENZE(TDialog&, int clickRow, int n, std::optional<Date>) {
-    if (slotFromRow(clickRow) > n)
-        return;
-    ui::POPMSG(kNotYetAvailable, 1);
-}
 
 void RUBRICA() {
     ui::POPMSG(kNotYetAvailable, 1);
@@ -27,6 +20,22 @@ void SALVA(const std::vector<std::string>&) {
 }
 
 void RICARICA() {
+    ui::POPMSG(kNotYetAvailable, 1);
+}
+
+void GENERA(const std::string&) {
+    ui::POPMSG(kNotYetAvailable, 1);
+}
+
+void RICERCA() {
+    ui::POPMSG(kNotYetAvailable, 1);
+}
+
+void STAMPA(const std::string&) {
+    ui::POPMSG(kNotYetAvailable, 1);
+}
+
+void STAMPA2(TDialog&, const std::string&) {
     ui::POPMSG(kNotYetAvailable, 1);
 }
 

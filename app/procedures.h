@@ -1,10 +1,11 @@
 #pragma once
 
-// Procedures that the panel and its menu call and that other parts of the
-// application supply: the deadline list, the address book, table maintenance,
-// backup and restore. Until a procedure is supplied, its definition in
-// procedures.cpp only tells the user "Funzione non ancora disponibile."; the code
-// that supplies one removes that definition.
+// Procedures that the panel, its menu and the deadline windows call and that other
+// parts of the application supply: the deadline list, the address book, table
+// maintenance, backup and restore, the generation and search of deadlines and their
+// printouts. Until a procedure is supplied, its definition in procedures.cpp only
+// tells the user "Funzione non ancora disponibile."; the code that supplies one
+// removes that definition.
 
 #include "common/util/date.h"
 
@@ -32,5 +33,18 @@ void MANUTENZ();
 void SALVA(const std::vector<std::string>& extraFiles);
 // Restore of the data from a backup archive.
 void RICARICA();
+
+// The procedures below work on the deadline table that the deadline list has open
+// in the selected work area, with its scope (the slot) and view.
+
+// Generation of a series of recurring deadlines for the slot with that code.
+void GENERA(const std::string& code);
+// Search: may replace the list's view.
+void RICERCA();
+// Printout of the rows now in the list, headed with the slot's name.
+void STAMPA(const std::string& name);
+// Printout of the deadline as it stands in the editor dialog (its controls named
+// "data", "gior", "ora" and "inco"), headed with the slot's name.
+void STAMPA2(TDialog& editor, const std::string& name);
 
 } // namespace dn::app

@@ -1,6 +1,15 @@
 #pragma once
 
 // The application's configuration variables and its configuration file.
+//
+// Several computers share the file. Each instance loads it at start and saves on
+// top of what the file holds when it saves: only what this run changed is
+// written, under the start-up lock, so a change saved elsewhere meanwhile is
+// neither undone nor lost (it is taken into this run's variables).
+
+#include "common/util/value.h"
+
+#include <string>
 
 namespace dn::app {
 
@@ -20,8 +29,19 @@ void createConfigVariables();
 // values. False when that failed; the error handler has shown why.
 bool loadOrWriteConfig();
 
-// Saves the whole group; false (after the handler's message) when the file could
-// not be written. The variables keep their values either way.
+// Saves the group on top of the file as other instances left it. Under the
+// start-up lock (taken here unless it is held already, so that two saves, or a
+// save and another instance's start, never interleave) the file is read; every
+// variable of the group that this run changed since it last loaded or saved it,
+// or that the file lacks, is written; every other one takes the file's value. The
+// file's other lines stay as they are. False (after the handler's message) when
+// the file could not be written: the variables keep their values, and those not
+// written count as changed at the next save.
 bool saveConfig();
+
+// The variable as it stands now: the configuration file's value, kept in the
+// variable too; the variable's own value when this run changed it and has not
+// saved it yet, or when the file holds no readable value for it.
+Value configValueNow(const std::string& name);
 
 } // namespace dn::app

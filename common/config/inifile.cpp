@@ -103,11 +103,17 @@ std::optional<Value> parseIniValue(const std::string& text) {
 
 void SAVEINI(const std::string& mask, const std::string& file) {
     const std::string prefix = mask.empty() ? std::string() : mask.substr(0, mask.size() - 1);
+    std::vector<std::string> names;
+    for (const std::string& name : variables().names())
+        if (name.starts_with(prefix))
+            names.push_back(name);
+    SAVEINI(names, file);
+}
+
+void SAVEINI(const std::vector<std::string>& names, const std::string& file) {
     const std::string path = platform::FULLNAME(file);
     const Variables& vars = variables();
-    for (const std::string& name : vars.names()) {
-        if (!name.starts_with(prefix))
-            continue;
+    for (const std::string& name : names) {
         const auto line = iniValue(vars.get(name));
         if (!line)
             continue;
@@ -120,13 +126,20 @@ void SAVEINI(const std::string& mask, const std::string& file) {
 }
 
 void RESTOREINI(const std::string& file) {
-    const std::string path = platform::FULLNAME(file);
     Variables& vars = variables();
+    for (const auto& [name, value] : readIni(file))
+        vars.set(name, value);
+}
+
+std::vector<std::pair<std::string, Value>> readIni(const std::string& file) {
+    const std::string path = platform::FULLNAME(file);
+    std::vector<std::pair<std::string, Value>> out;
     for (const std::string& name : platform::GETPVPROFSECTION(kSection, path)) {
-        const auto value = parseIniValue(platform::GETPVPROFSTRING(kSection, name, "", path));
+        auto value = parseIniValue(platform::GETPVPROFSTRING(kSection, name, "", path));
         if (value)
-            vars.set(name, *value);
+            out.emplace_back(name, std::move(*value));
     }
+    return out;
 }
 
 } // namespace dn::config

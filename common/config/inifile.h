@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace dn::config {
 
@@ -31,9 +33,20 @@ std::optional<Value> parseIniValue(const std::string& text);
 // line break, which the file cannot keep.
 void SAVEINI(const std::string& mask, const std::string& file);
 
+// Writes the named variables into section "Vars" of file as SAVEINI does (names
+// without a variable, or whose variable has no value, are skipped), leaving every
+// other line of the file as it is. Throws as SAVEINI does.
+void SAVEINI(const std::vector<std::string>& names, const std::string& file);
+
 // Assigns every line of section "Vars" of file (made a full path first) to the
 // variable of its name, in file order, creating missing variables. Lines with an
 // empty value or an unknown letter are skipped. A missing file changes nothing.
 void RESTOREINI(const std::string& file);
+
+// What RESTOREINI would assign, without assigning it: the names of section "Vars"
+// of file (made a full path first) in file order, each with its value; lines with
+// an empty value or an unknown letter are left out. A missing or unreadable file
+// gives none.
+std::vector<std::pair<std::string, Value>> readIni(const std::string& file);
 
 } // namespace dn::config

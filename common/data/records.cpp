@@ -63,6 +63,12 @@ void DBDEL(bool commit) {
     a.table().unlockAll();
 }
 
+void DBRECALL() {
+    WorkArea& a = area();
+    if (a.used() && !a.eof())
+        a.table().setDeleted(false);
+}
+
 bool DELREC() {
     WorkArea& a = area();
     if (!a.used() || a.eof()) {

@@ -21,6 +21,11 @@ void DBAPP();
 // does nothing.
 void DBDEL(bool commit = true);
 
+// Clears the deleted mark of the current record; it is written with the record's
+// next write (commit, unlock, or a move). REQUIRES: the record or the table is
+// locked. At end of file it does nothing.
+void DBRECALL();
+
 // Asks "Confermi la cancellazione?" (OK/Cancel), checks that the current drive is
 // not write-protected, and deletes the current record with DBDEL. At end of file it
 // sounds a 440 Hz tone and asks nothing. True when the record was deleted.

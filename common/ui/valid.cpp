@@ -151,4 +151,8 @@ bool VALID(TDialog& dlg, bool confirm) {
     return checkTree(dlg);
 }
 
+Value validRule(std::function<bool()> test) {
+    return Value(Callable([test = std::move(test)](const ValueList&) { return Value(test()); }));
+}
+
 } // namespace dn::ui

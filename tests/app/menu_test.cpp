@@ -168,17 +168,22 @@ TEST_F(PanelFixture, CalendarOpensTheListOfTheClickedSlotOnly) {
         drive.on("CALENDAR", pickFirstCell);
         rightClick(panel, 60);
         EXPECT_TRUE(messages_.asked.empty());
-        // Slot 2's row.
+        // Slot 2's row: its list as of the picked day (the grid's first cell is the
+        // Sunday before 1 April 2025).
         drive.onMenu([](TMenu& m) { m.Choose("Calendario..."); });
         drive.on("CALENDAR", pickFirstCell);
+        drive.on("SCADENZE", [](TDialog& list) {
+            EXPECT_EQ(list.GetText(), "Deltranota per Bruno di Domenica 30 Marzo 2025 - 0 di 0");
+            t::press(list, 201);
+        });
         rightClick(panel, 30);
-        ASSERT_EQ(messages_.asked.size(), 1u);
-        EXPECT_EQ(messages_.asked[0].text, dn::app::kNotYetAvailable);
         // Cancelled: nothing.
         drive.onMenu([](TMenu& m) { m.Choose("Calendario..."); });
         drive.on("CALENDAR", [](TDialog& cal) { t::closeBox(cal); });
         rightClick(panel, 30);
-        EXPECT_EQ(messages_.asked.size(), 1u);
+        EXPECT_TRUE(messages_.asked.empty());
+        EXPECT_EQ(drive.started, (std::vector<std::string>{"DELTRANOTA", "CALENDAR", "CALENDAR",
+                                                           "SCADENZE", "CALENDAR"}));
         t::closeBox(panel);
     });
     runPanel();

@@ -69,7 +69,10 @@ protected:
         dn::config::variables().set(var, dn::Value(name));
     }
 
-    static void addDeadline(int slot, Date due, bool done) {
+    // Appends a deadline through the index; returns its record number. series: the
+    // number of a generated series (blank when the deadline belongs to none).
+    static uint32_t addDeadline(int slot, Date due, bool done, const std::string& time = "",
+                                const std::string& text = "", const std::string& series = "") {
         using namespace dn::data;
         AreaGuard guard;
         guard.open(dn::schema::kDeadlines);
@@ -77,10 +80,14 @@ protected:
         DBAPP();
         FIELDPUT("CODICE", dn::Value(dn::schema::slotCode(slot)));
         FIELDPUT("DATA", dn::Value(due));
-        FIELDPUT("ORA", dn::Value(std::string(5, ' ')));
+        FIELDPUT("ORA", dn::Value(time));
+        FIELDPUT("INCOMBENZA", dn::Value(text));
         FIELDPUT("EVASA", dn::Value(done));
+        FIELDPUT("GENERAZIO", dn::Value(series));
         DBCOMMIT();
+        const uint32_t recno = DBRECNO();
         DBUNLOCK();
+        return recno;
     }
 
     // Runs DELTRANOTA under a hidden main window; the driver must hold a script

@@ -189,6 +189,8 @@ TEST_F(StartupTest, HandEditedConfigurationIsLoadedAndWrittenBackInPlace) {
     EXPECT_FALSE(vars.logical("CFG_SOT", true));
     EXPECT_EQ(vars.names().size(), 25u);
 
+    // A save writes what changed and what the file lacks; a line that reads as the
+    // value in force ("N12abc" is 12) is left as the user wrote it.
     config::variables().set("CFG_NM01", "Rossi  ");
     ASSERT_TRUE(app::saveConfig());
     std::string expected = "; impostazioni\r\n"
@@ -196,7 +198,7 @@ TEST_F(StartupTest, HandEditedConfigurationIsLoadedAndWrittenBackInPlace) {
                            "CFG_NM01=CRossi\r\n"
                            "CFG_XYZ=Cabc\r\n"
                            "CFG_DES=L.T.\r\n"
-                           "CFG_SUP=N12\r\n"
+                           "CFG_SUP=N12abc\r\n"
                            "CFG_SIN=N0\r\n"
                            "; fine\r\n";
     for (int i = 2; i <= 10; ++i)

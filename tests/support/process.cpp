@@ -207,4 +207,12 @@ std::string shellQuote(const std::string& text) {
     return out + "'";
 }
 
+std::string ChildProcess::waitFor(const std::string& prefix) {
+    while (auto line = readLine()) {
+        if (line->rfind(prefix, 0) == 0)
+            return *line;
+    }
+    return {};
+}
+
 } // namespace dn::test

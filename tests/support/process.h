@@ -34,6 +34,9 @@ public:
     // The next line of its output (without the line end), waiting for it; nothing
     // once the output has ended, or after timeoutMs when that is not negative.
     std::optional<std::string> readLine(int timeoutMs = -1);
+    // Reads lines until one begins with prefix and returns it; the empty text when
+    // the output ends first.
+    std::string waitFor(const std::string& prefix);
     // Reads what its output holds now without waiting and keeps it; the whole lines
     // so far are then taken with readLine(0). False once the output has ended.
     bool readAvailable();
