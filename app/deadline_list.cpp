@@ -4,18 +4,18 @@
 #include "app/panel.h"
 #include "app/passwords.h"
 #include "app/procedures.h"
-#include "app/tables.h"
 #include "common/data/errors.h"
 #include "common/data/guard.h"
 #include "common/data/indexes.h"
 #include "common/data/views.h"
 #include "common/data/workspace.h"
+#include "common/schema/tables.h"
 #include "common/ui/arearows.h"
 #include "common/ui/ctl.h"
-#include "common/ui/msgtext.h"
 #include "common/ui/valid.h"
 #include "common/util/calendar.h"
 #include "common/util/clock.h"
+#include "common/util/trim.h"
 #include "toolkit/browse.h"
 #include "toolkit/controls.h"
 #include "toolkit/dialog.h"
@@ -64,13 +64,13 @@ bool holidayRow(data::WorkArea& a) {
 } // namespace
 
 std::string listTitle(const std::string& name, Date reference, uint64_t shown, uint64_t total) {
-    std::string trimmed(ui::trimRight(name));
+    std::string trimmed(trimRight(name));
     trimmed.erase(0, trimmed.find_first_not_of(' '));
     const std::string title = "Deltranota per " + trimmed + " di " + CDAY(reference) + " " +
                               std::to_string(reference.day()) + " " + CMNT(reference) + " " +
                               std::to_string(reference.year()) + " - " + std::to_string(shown) +
                               " di " + std::to_string(total);
-    return std::string(ui::trimRight(title));
+    return std::string(trimRight(title));
 }
 
 void setPendingView(const std::string& slotCode, Date reference) {
@@ -113,7 +113,7 @@ void resyncList(TDialog& window) {
 
 void SCADENZE(TDialog& panel, int clickRow, int n, std::optional<Date> date) {
     const int slot = slotFromRow(clickRow);
-    const std::string code = slotCode(slot);
+    const std::string code = schema::slotCode(slot);
     const Date reference = date.value_or(clock::today());
     if (slot > n || slot < 1)
         return;
@@ -123,8 +123,8 @@ void SCADENZE(TDialog& panel, int clickRow, int n, std::optional<Date> date) {
 
     data::AreaGuard guard;
     data::protect([&] {
-        guard.open(kDeadlines);
-        data::ORDADD(kDeadlines);
+        guard.open(schema::kDeadlines);
+        data::ORDADD(schema::kDeadlines);
         data::ORDSCOPE(0, Value(code));
         data::ORDSCOPE(1, Value(code));
         data::DBGOTOP();

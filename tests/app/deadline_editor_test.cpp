@@ -45,7 +45,7 @@ protected:
         int n = 0;
         for (uint32_t r = 1; r <= tb.recordCount(); ++r) {
             tb.goTo(r);
-            n += !tb.deleted() && tb.get("CODICE").text() == dn::app::slotCode(1);
+            n += !tb.deleted() && tb.get("CODICE").text() == dn::schema::slotCode(1);
         }
         return n;
     }
@@ -76,7 +76,7 @@ TEST_F(DeadlineEditor, NewDeadlineIsWrittenForTheSlotWithABlankTime) {
     dn::dbf::Table tb;
     tb.open("SCADENZE.DBF", {true, true});
     tb.goTo(1);
-    EXPECT_EQ(tb.get("CODICE").text(), dn::app::slotCode(1));
+    EXPECT_EQ(tb.get("CODICE").text(), dn::schema::slotCode(1));
     EXPECT_EQ(tb.get("GENERAZIO").text(), std::string(10, ' '));
 }
 
@@ -296,9 +296,9 @@ TEST_F(DeadlineEditor, DupSeesPendingDeadlinesTheViewHidesAndLeavesThePlaceAlone
         listKey(d, Qt::Key_Down);
         const uint32_t recno = dn::data::DBRECNO();
         const int order = dn::data::area().controlling();
-        EXPECT_TRUE(dn::app::DUP(dn::app::slotCode(1), kToday.addDays(5)));
-        EXPECT_FALSE(dn::app::DUP(dn::app::slotCode(1), kToday.addDays(6)));
-        EXPECT_FALSE(dn::app::DUP(dn::app::slotCode(2), kToday));
+        EXPECT_TRUE(dn::app::DUP(dn::schema::slotCode(1), kToday.addDays(5)));
+        EXPECT_FALSE(dn::app::DUP(dn::schema::slotCode(1), kToday.addDays(6)));
+        EXPECT_FALSE(dn::app::DUP(dn::schema::slotCode(2), kToday));
         EXPECT_EQ(dn::data::DBRECNO(), recno);
         EXPECT_EQ(dn::data::area().controlling(), order);
         EXPECT_EQ(dn::data::ORDKEYCOUNT(), 2u);

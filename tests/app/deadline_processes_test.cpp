@@ -156,7 +156,7 @@ TEST_F(TwoComputers, TwoSavesNeverInterleave) {
 
 TEST_F(TwoComputers, PasswordCheckUsesThePasswordSavedElsewhere) {
     ASSERT_TRUE(dn::app::loadOrWriteConfig());
-    const std::string code = dn::app::slotCode(1);
+    const std::string code = dn::schema::slotCode(1);
     ASSERT_EQ(run({"config", "CFG_PW01=Nuova"}), "DONE 1");
     drive_.on("PASSWD", [](TDialog& p) {
         t::type(p, 101, "Nuova");
@@ -191,7 +191,7 @@ TEST_F(TwoComputers, PasswordThatCannotBeSavedSaysSoAndHoldsForThisRunOnly) {
     auto mount = fstest::ScopedMount::bind(cfg, cfg, true);
     if (!mount.ok())
         GTEST_SKIP() << mount.error();
-    const std::string code = dn::app::slotCode(1);
+    const std::string code = dn::schema::slotCode(1);
     drive_.on("PASSWD2", [](TDialog& p) {
         t::type(p, 101, "Nuova");
         t::press(p, 201);

@@ -16,7 +16,7 @@ using dn::app::PASSWD2;
 
 namespace {
 
-const std::string kCode = dn::app::slotCode(1);
+const std::string kCode = dn::schema::slotCode(1);
 
 class Passwords : public PanelFixture {
 protected:

@@ -6,6 +6,7 @@
 #include "common/util/trim.h"
 #include "data_test_util.h"
 #include "platform/fileops.h"
+#include <algorithm>
 #include <fstream>
 
 using namespace dn;
@@ -163,6 +164,38 @@ TEST_F(ViewsTest, AViewBuiltFromTheCurrentOrderWalksOnlyItsScope) {
     EXPECT_EQ(ORDKEYCOUNT(), 5u); // slot 2's records only
     EXPECT_EQ(ORDLIST().size(), 3u);
     EXPECT_EQ(ORDNAME(2), "DATE");
+}
+
+TEST_F(ViewsTest, AViewFromTheCurrentOrderReadsNearAndFarRecordsAlike) {
+    // Slot 2 holds a run of neighbouring records and others far apart, which the
+    // build reads in runs and one by one; every third of them is done.
+    DBGEN("SCADENZE", datatest::deadlineFields());
+    std::vector<uint32_t> slot2;
+    {
+        dbf::Table t;
+        t.open("SCADENZE.DBF", {false, false});
+        for (uint32_t r = 1; r <= 3000; ++r) {
+            t.append();
+            const bool mine = (r >= 100 && r < 160) || r % 700 == 0;
+            t.put("CODICE", Value(code(mine ? 2 : 1)));
+            t.put("DATA", Value(Date::fromYmd(2024, 3, 1 + static_cast<int>(r % 28))));
+            t.put("EVASA", Value(r % 3 == 0));
+            if (mine && r % 3 != 0)
+                slot2.push_back(r);
+        }
+        t.commit();
+    }
+    DBOPEN(false, {}, "SCADENZE");
+    ORDBUILD("SCADENZE", "", dn::schema::kDeadlineKey);
+    scopeSlot(2);
+    ViewOptions o;
+    o.useCurrentOrder = true;
+    DBSETVIEW([] { return !FIELDGET("EVASA").logical(); }, "", o);
+    std::vector<uint32_t> seen;
+    for (DBGOTOP(); !DBEOF(); DBSKIP())
+        seen.push_back(DBRECNO());
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, slot2);
 }
 
 TEST_F(ViewsTest, WithoutAnIndexTheViewIsInRecordOrder) {

@@ -26,7 +26,6 @@
 
 #include "app/passwords.h"
 #include "app/settings.h"
-#include "app/tables.h"
 #include "common/config/variables.h"
 #include "common/data/errors.h"
 #include "common/data/guard.h"
@@ -35,6 +34,7 @@
 #include "common/data/records.h"
 #include "common/data/startup_lock.h"
 #include "common/data/workspace.h"
+#include "common/schema/tables.h"
 #include "common/util/messages.h"
 #include "common/util/scramble.h"
 
@@ -90,7 +90,7 @@ dn::Value fieldValue(const std::string& field, const std::string& text) {
 
 // Opens the deadline table shared and goes to record recno.
 void openAt(dn::data::AreaGuard& guard, const char* recno) {
-    guard.open(dn::app::kDeadlines);
+    guard.open(dn::schema::kDeadlines);
     dn::data::DBGOTO(static_cast<uint32_t>(std::atol(recno)));
 }
 
@@ -154,8 +154,8 @@ bool configure(int argc, char** argv) {
 bool password(char** argv) {
     if (!startInstance())
         return false;
-    const std::string stored =
-        dn::config::variables().text(dn::app::passwordVar(dn::app::slotCode(std::atoi(argv[3]))));
+    const std::string stored = dn::config::variables().text(
+        dn::app::passwordVar(dn::schema::slotCode(std::atoi(argv[3]))));
     if (stored.find_first_not_of(' ') == std::string::npos)
         say("PASSWORD-");
     else
