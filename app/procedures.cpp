@@ -14,10 +14,6 @@ void SCADENZE(TDialog&, int clickRow, int n, std::optional<Date>) {
     ui::POPMSG(kNotYetAvailable, 1);
 }
 
-void RUBRICA() {
-    ui::POPMSG(kNotYetAvailable, 1);
-}
-
 void MANUTENZ() {
     ui::POPMSG(kNotYetAvailable, 1);
 }
@@ -27,6 +23,18 @@ void SALVA(const std::vector<std::string>&) {
 }
 
 void RICARICA() {
+    ui::POPMSG(kNotYetAvailable, 1);
+}
+
+void STAMPA3() {
+    ui::POPMSG(kNotYetAvailable, 1);
+}
+
+void STAMPA4(TDialog&) {
+    ui::POPMSG(kNotYetAvailable, 1);
+}
+
+void BUSTA(TDialog&) {
     ui::POPMSG(kNotYetAvailable, 1);
 }
 

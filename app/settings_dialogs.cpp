@@ -35,11 +35,6 @@ Binding configBinding(const std::string& name) {
                    [name](const Value& v) { config::variables().set(name, v); }};
 }
 
-// A rule for the close check: the control is valid while test() holds.
-Value rule(std::function<bool()> test) {
-    return Value(Callable([test = std::move(test)](const ValueList&) { return Value(test()); }));
-}
-
 // The values of some variables, to put back when a dialog is cancelled.
 class Snapshot {
 public:
@@ -71,7 +66,7 @@ void marginField(TDialog& dlg, int id, const std::string& name, double max) {
     o.picture = "@E 9999";
     o.valid = ok;
     o.varName = name;
-    TGet::Redefine(id, configBinding(name), dlg, o)->Cargo = rule(ok);
+    TGet::Redefine(id, configBinding(name), dlg, o)->Cargo = ui::validRule(ok);
 }
 
 QSize screenSize() {
@@ -101,7 +96,7 @@ bool NOMI() {
         TGet* get =
             TGet::Redefine(100 + i, configBinding(names[static_cast<size_t>(i - 1)]), dlg, o);
         if (i == 1)
-            get->Cargo = rule(
+            get->Cargo = ui::validRule(
                 [name = names[0]] { return !trimRight(config::variables().text(name)).empty(); });
     }
     ui::bindConfirmCancel(dlg);

@@ -109,6 +109,10 @@ TWindow* focusedControl(TDialog& dlg) {
 
 } // namespace
 
+Value validRule(std::function<bool()> test) {
+    return Value(Callable([test = std::move(test)](const ValueList&) { return Value(test()); }));
+}
+
 void bindConfirmCancel(TDialog& dlg, int cancelResult) {
     TButton::Redefine(
         201,

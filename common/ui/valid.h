@@ -31,6 +31,9 @@ bool VALID(TDialog& dlg, bool confirm);
 // dialog with result 1, 202 sets Cargo 2 and ends it with cancelResult.
 void bindConfirmCancel(TDialog& dlg, int cancelResult = 2);
 
+// A rule for a control's Cargo: the control is valid while test() holds.
+Value validRule(std::function<bool()> test);
+
 // The close check as a block for TDialog::ActivateOptions::valid.
 inline CondBlock validBlock(TDialog& dlg, bool confirm) {
     return [&dlg, confirm] { return VALID(dlg, confirm); };

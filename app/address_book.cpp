@@ -1,0 +1,156 @@
+#include "app/address_book.h"
+
+#include "app/contact_editor.h"
+#include "app/contact_search.h"
+#include "app/procedures.h"
+#include "common/data/errors.h"
+#include "common/data/guard.h"
+#include "common/data/indexes.h"
+#include "common/data/records.h"
+#include "common/data/views.h"
+#include "common/data/workspace.h"
+#include "common/schema/tables.h"
+#include "common/ui/arearows.h"
+#include "common/ui/valid.h"
+#include "common/util/trim.h"
+#include "toolkit/browse.h"
+#include "toolkit/controls.h"
+#include "toolkit/dialog.h"
+#include "toolkit/keys.h"
+
+#include <QScrollBar>
+#include <QStyle>
+#include <QWidget>
+
+#include <memory>
+
+namespace dn::app {
+
+namespace {
+
+// The list that type-ahead moves.
+class ListSearch : public data::SearchList {
+public:
+    explicit ListSearch(TWBrowse*& list) : list_(list) {}
+    void showCurrent() override {
+        if (list_)
+            list_->Refresh();
+    }
+
+private:
+    TWBrowse*& list_;
+};
+
+// Width of the list's one column: the list's inside less its scroll bar.
+int columnWidth(QWidget* list) {
+    if (!list)
+        return 0;
+    const int bar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    return std::max(0, list->contentsRect().width() - bar);
+}
+
+void runList(data::WorkArea& a) {
+    TDialog dlg("RUBRICA");
+    const auto setTitle = [&dlg] { dlg.SetText(std::string(trimRight(addressBookTitle()))); };
+    setTitle();
+
+    TWBrowse* list = nullptr;
+    // Any failure while the window runs ends it, after the handler's message.
+    const auto act = [&dlg](const std::function<void()>& body) {
+        if (!data::protect(body))
+            dlg.End(0);
+    };
+    const auto notAtEnd = [&a] { return !a.eof(); };
+    const auto edit = [&] {
+        act([&] {
+            RUBRICA2(false);
+            list->Refresh();
+        });
+    };
+
+    TWBrowse::Options o;
+    o.headers = {"NOMINATIVO"};
+    o.colSizes = {columnWidth(dlg.ControlWidget(101))};
+    o.dblClick = [edit](int, int, int, TWindow&) { edit(); };
+    o.source = std::make_shared<ui::AreaRows>(a);
+    list = TWBrowse::Redefine(
+        101, [&a] { return std::vector<BrowseCell>{BrowseCell(a.get("NOMINATIVO").text())}; }, dlg,
+        o);
+    ListSearch search(list);
+    list->bKeyDown = [edit](int key, int, TWindow&) {
+        if (key == vk::Return)
+            edit();
+    };
+    list->bKeyChar = [&search, act](int key, int, TWindow&) {
+        act([&] { data::KEYSEARCH(&search, key); });
+    };
+
+    TButton::Redefine(
+        201, [&dlg] { dlg.End(0); }, dlg);
+    TButton::Redefine(
+        202,
+        [&] {
+            act([&] {
+                RUBRICA2(true);
+                list->Refresh();
+                setTitle();
+            });
+        },
+        dlg);
+    TButton::Redefine(203, edit, dlg, {.when = notAtEnd});
+    TButton::Redefine(204,
+                      [&] {
+                          act([&] {
+                              data::DELREC();
+                              // After the last name the list stands on the new last one rather
+                              // than past the end, where it would show nothing.
+                              if (a.eof())
+                                  a.goBottom();
+                              list->Refresh();
+                              setTitle();
+                          });
+                      },
+                      dlg, {.when = notAtEnd});
+    TButton::Redefine(
+        205,
+        [&] {
+            act([&] {
+                RICERCA2();
+                list->Refresh();
+                setTitle();
+            });
+        },
+        dlg);
+    TButton::Redefine(206,
+                      [&] {
+                          act([&] {
+                              STAMPA3();
+                              list->Refresh();
+                          });
+                      },
+                      dlg, {.when = notAtEnd});
+
+    TDialog::ActivateOptions opts;
+    opts.centered = true;
+    opts.valid = ui::validBlock(dlg, false);
+    opts.start = [list] { list->SetFocus(); };
+    dlg.Activate(opts);
+}
+
+} // namespace
+
+std::string addressBookTitle() {
+    return "Rubrica telefonica - " + std::to_string(data::ORDKEYCOUNT()) + " di " +
+           std::to_string(data::TOTREC());
+}
+
+void RUBRICA() {
+    data::AreaGuard guard;
+    data::protect([&] {
+        guard.open(schema::kContacts);
+        data::ORDADD(schema::kContacts);
+        runList(data::area());
+    });
+}
+
+} // namespace dn::app

@@ -1,0 +1,133 @@
+#include "app/contact_editor.h"
+
+#include "app/procedures.h"
+#include "common/data/records.h"
+#include "common/data/workspace.h"
+#include "common/disk/checks.h"
+#include "common/schema/tables.h"
+#include "common/ui/valid.h"
+#include "common/util/trim.h"
+#include "platform/drive.h"
+#include "toolkit/binding.h"
+#include "toolkit/controls.h"
+#include "toolkit/dialog.h"
+#include "toolkit/get.h"
+
+namespace dn::app {
+
+namespace {
+
+constexpr size_t kNotes = kContactControls.size() - 1;
+
+// Width of text field i of the contact table.
+size_t widthOf(size_t i) {
+    return schema::contactFields().at(i).width;
+}
+
+std::string padded(std::string text, size_t width) {
+    text.resize(width, ' ');
+    return text;
+}
+
+// Stores what the focused field shows, so that a printout started from the
+// keyboard sees it too.
+void finishEditing(TDialog& dlg) {
+    if (TWindow* c = dlg.FocusedControl())
+        c->FinishEdit();
+}
+
+// Shows the editor on values; true when it was confirmed (values then hold what
+// was typed), false when it was abandoned.
+bool editContact(ContactValues& values, bool isNew) {
+    TDialog dlg("RUBRICA2");
+    dlg.SetText(isNew ? "Aggiungi" : "Modifica");
+    const Block modified = [&dlg] { dlg.lModify = true; };
+    for (size_t i = 0; i < kNotes; ++i) {
+        GetOptions o;
+        o.change = modified;
+        o.varName = kContactControls[i].name;
+        if (kContactControls[i].digitsOnly)
+            o.picture = std::string(widthOf(i), '9');
+        TGet* get = TGet::Redefine(101 + static_cast<int>(i), bindVar(values[i]), dlg, o);
+        if (i == 0)
+            get->Cargo = ui::validRule([&values] { return !trimRight(values[0]).empty(); });
+    }
+    DataOptions notes;
+    notes.change = modified;
+    notes.varName = kContactControls[kNotes].name;
+    TMultiGet::Redefine(112, bindVar(values[kNotes]), dlg, notes);
+    ui::bindConfirmCancel(dlg);
+    TButton::Redefine(
+        203,
+        [&dlg] {
+            finishEditing(dlg);
+            STAMPA4(dlg);
+        },
+        dlg);
+    TButton::Redefine(
+        204,
+        [&dlg] {
+            finishEditing(dlg);
+            BUSTA(dlg);
+        },
+        dlg);
+    TDialog::ActivateOptions opts;
+    opts.centered = true;
+    opts.valid = ui::validBlock(dlg, true);
+    return dlg.Activate(opts) == 1;
+}
+
+// Writes the twelve values into the locked current record, in field order.
+void putContact(const ContactValues& values) {
+    for (size_t i = 0; i < values.size(); ++i)
+        data::FIELDPUT(kContactControls[i].field, Value(values[i]));
+}
+
+} // namespace
+
+ContactValues blankContact() {
+    ContactValues values;
+    for (size_t i = 0; i < kNotes; ++i)
+        values[i] = std::string(widthOf(i), ' ');
+    return values;
+}
+
+ContactValues currentContact() {
+    ContactValues values;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const Value v = data::FIELDGET(kContactControls[i].field);
+        values[i] = v.isText() ? v.text() : std::string();
+        if (i < kNotes)
+            values[i] = padded(values[i], widthOf(i));
+    }
+    return values;
+}
+
+void RUBRICA2(bool isNew) {
+    if (!isNew && data::DBEOF())
+        return;
+    ContactValues values = isNew ? blankContact() : currentContact();
+    for (;;) {
+        if (!editContact(values, isNew))
+            return;
+        // A drive that cannot take the write shows its message and the editor
+        // comes back with what was typed.
+        const std::string drive = platform::currentDrive();
+        if (disk::ISPROTECTED(drive) || disk::ISFULL(drive))
+            continue;
+        if (isNew) {
+            data::DBAPP();
+        } else {
+            data::DBLOCK(true);
+            // A contact deleted meanwhile at another computer comes back live.
+            data::area().table().setDeleted(false);
+        }
+        putContact(values);
+        data::DBCOMMIT();
+        data::DBSKIP(0);
+        data::DBUNLOCK();
+        return;
+    }
+}
+
+} // namespace dn::app

@@ -1,0 +1,121 @@
+// An address book written by another program (python3-dbf, with memos) works here
+// from the next start, and what is added here reads back unchanged with
+// python3-dbfread.
+
+#include "app/address_book.h"
+#include "app/startup.h"
+#include "common/schema/tables.h"
+#include "startup_fixture.h"
+#include "tests/support/gui.h"
+#include "toolkit/browse.h"
+#include "toolkit/text.h"
+
+using namespace starttest;
+using dn::TDialog;
+namespace t = dn::test;
+
+namespace {
+
+// One record as interop.py prints it: the deletion flag, then each field's
+// Windows-1252 text in hex, without trailing blanks.
+std::string row(bool deleted, const std::vector<std::string>& values) {
+    static const char* hex = "0123456789abcdef";
+    std::string out = deleted ? "*" : " ";
+    for (const std::string& v : values) {
+        out += '|';
+        for (unsigned char c : v) {
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out + "\n";
+}
+
+// The contact table's fields in the dbf package's notation.
+std::string pythonSpec() {
+    std::string spec;
+    for (const auto& f : dn::schema::contactFields()) {
+        if (!spec.empty())
+            spec += "; ";
+        spec += f.name + (f.type == 'M'
+                              ? std::string(" M")
+                              : " " + std::string(1, f.type) + "(" + std::to_string(f.width) + ")");
+    }
+    return spec;
+}
+
+using AddressBookInterop = StartupTest;
+
+TEST_F(AddressBookInterop, ABookWrittenElsewhereOpensHereAndOurContactsReadBackUnchanged) {
+    t::guiApp();
+    const std::vector<std::string> verdi = {"Verdi Giuseppe",
+                                            "Via Larga 3",
+                                            "20100",
+                                            "Milano",
+                                            "021",
+                                            "",
+                                            "",
+                                            "",
+                                            "",
+                                            "",
+                                            "",
+                                            "prima riga\r\nseconda riga con \xe0\xe8\xec\xf2\xf9"};
+    const std::vector<std::string> bianchi = {"bianchi", "", "", "", "", "",
+                                              "",        "", "", "", "", ""};
+    const std::vector<std::string> gone = {"Cancellato", "", "", "", "", "",
+                                           "",           "", "", "", "", "nota del cancellato"};
+    const std::string written = row(false, verdi) + row(false, bianchi) + row(true, gone);
+    writeBytes(file("rows.txt"), written);
+    EXPECT_EQ(run("/usr/bin/python3 '" + testsDir() + "/dbf/interop.py' write-rows '" +
+                  file("RUBRICA.DBF") + "' '" + pythonSpec() + "' '" + file("rows.txt") + "'"),
+              row(false, verdi) + row(false, bianchi) + row(true, gone));
+    fs::remove(file("rows.txt"));
+    // Our memo file carries the ".DBT" name.
+    fs::rename(file("RUBRICA.FPT"), file("RUBRICA.DBT"));
+    ASSERT_FALSE(fs::exists(file("RUBRICA.NTX")));
+
+    ASSERT_TRUE(dn::app::MAIN()) << (messages_.asked.empty() ? "" : messages_.asked[0]);
+    EXPECT_TRUE(fs::exists(file("RUBRICA.NTX")));
+
+    const std::vector<std::string> added = {"Niccol\xf2 Societ\xe0",
+                                            "Piazza Duomo 1",
+                                            "35100",
+                                            "Citt\xe0",
+                                            "0491",
+                                            "0492",
+                                            "0493",
+                                            "0494",
+                                            "3331",
+                                            "0495",
+                                            "posta@esempio.it",
+                                            "nota \xe8\r\naltra riga"};
+    t::DialogDriver drive;
+    drive.on("RUBRICA", [&](TDialog& d) {
+        EXPECT_EQ(dn::tk::fromQt(d.hWnd()->windowTitle()), "Rubrica telefonica - 2 di 2");
+        auto* list = dynamic_cast<dn::TWBrowse*>(t::control(d, 101));
+        ASSERT_EQ(list->ShownRows().size(), 2u);
+        EXPECT_EQ(list->ShownRows()[0][0].substr(0, 7), "bianchi");
+        // The other program's contact shows in the editor, memo included.
+        list->GoDown();
+        drive.on("RUBRICA2", [&](TDialog& e) {
+            EXPECT_EQ(t::text(e, 104).substr(0, 6), "Milano");
+            EXPECT_EQ(t::text(e, 112), "prima riga\r\nseconda riga con \xe0\xe8\xec\xf2\xf9");
+            t::press(e, 202);
+        });
+        t::press(d, 203);
+        drive.on("RUBRICA2", [&](TDialog& e) {
+            for (int i = 0; i < 11; ++i)
+                t::type(e, 101 + i, added[static_cast<size_t>(i)]);
+            t::type(e, 112, "nota \xe8\raltra riga");
+            t::press(e, 201);
+        });
+        t::press(d, 202);
+        EXPECT_EQ(dn::tk::fromQt(d.hWnd()->windowTitle()), "Rubrica telefonica - 3 di 3");
+        t::press(d, 201);
+    });
+    dn::app::RUBRICA();
+    EXPECT_EQ(dbfreadRows(file("RUBRICA.DBF")),
+              row(false, verdi) + row(false, bianchi) + row(false, added) + row(true, gone));
+}
+
+} // namespace
