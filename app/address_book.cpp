@@ -34,7 +34,7 @@ public:
     explicit ListSearch(TWBrowse*& list) : list_(list) {}
     void showCurrent() override {
         if (list_)
-            list_->Refresh();
+            list_->Stabilize();
     }
 
 private:

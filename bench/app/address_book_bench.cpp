@@ -90,7 +90,7 @@ struct Book {
             if (i % 3 == 0)
                 t.put("CELLULARE", Value("3" + std::to_string(100000000 + i)));
             t.put("E_MAIL", Value("c" + std::to_string(i) + (i % 2 ? "@esempio.it" : "@prova.it")));
-            if (i % 10 == 0)
+            if (i % 10 == 5)
                 t.put("NOTE", Value("Richiamare il " + std::to_string(i % 28 + 1) + "\r\ninterno " +
                                     std::to_string(i % 90)));
         }
@@ -142,7 +142,7 @@ void BM_OpenAddressBook(benchmark::State& state) {
 BENCHMARK(BM_OpenAddressBook)->Unit(benchmark::kMillisecond);
 
 // One keystroke in the list, averaged over the cycle R, O, S, backspace, backspace,
-// backspace: the key search and the list redrawn on the name found.
+// backspace: the key search, the list redrawn on the name found and repainted.
 void BM_ListKeystroke(benchmark::State& state) {
     book();
     inAddressBook([&state](TDialog& d) {
@@ -152,6 +152,7 @@ void BM_ListKeystroke(benchmark::State& state) {
         for (auto _ : state) {
             const int k = keys[i++ % 6];
             list.KeyDown(k, 0, std::string(1, static_cast<char>(k == 8 ? 8 : k + 'a' - 'A')));
+            QCoreApplication::processEvents(); // the list repaints
         }
     });
 }
