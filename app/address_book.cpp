@@ -31,14 +31,11 @@ namespace {
 // The list that type-ahead moves.
 class ListSearch : public data::SearchList {
 public:
-    explicit ListSearch(TWBrowse*& list) : list_(list) {}
-    void showCurrent() override {
-        if (list_)
-            list_->Stabilize();
-    }
+    explicit ListSearch(TWBrowse& list) : list_(list) {}
+    void showCurrent() override { list_.Stabilize(); }
 
 private:
-    TWBrowse*& list_;
+    TWBrowse& list_;
 };
 
 // Width of the list's one column: the list's inside less its scroll bar.
@@ -55,18 +52,42 @@ void runList(data::WorkArea& a) {
     setTitle();
 
     TWBrowse* list = nullptr;
-    // Any failure while the window runs ends it, after the handler's message.
-    const auto act = [&dlg](const std::function<void()>& body) {
-        if (!data::protect(body))
-            dlg.End(0);
+    // The list's and the buttons' actions. Any failure while the window runs ends
+    // it, after the handler's message.
+    const auto guarded = [&dlg](std::function<void()> body) -> Block {
+        return [&dlg, body = std::move(body)] {
+            if (!data::protect(body))
+                dlg.End(0);
+        };
     };
-    const auto notAtEnd = [&a] { return !a.eof(); };
-    const auto edit = [&] {
-        act([&] {
-            RUBRICA2(false);
-            list->Refresh();
-        });
-    };
+    const Block edit = guarded([&] {
+        RUBRICA2(false);
+        list->Refresh();
+    });
+    const Block add = guarded([&] {
+        RUBRICA2(true);
+        list->Refresh();
+        setTitle();
+    });
+    const Block remove = guarded([&] {
+        data::DELREC();
+        // After the last name the list stands on the new last one rather than past
+        // the end, where it would show nothing.
+        if (a.eof())
+            a.goBottom();
+        list->Refresh();
+        setTitle();
+    });
+    const Block search = guarded([&] {
+        RICERCA2();
+        list->Refresh();
+        setTitle();
+    });
+    const Block print = guarded([&] {
+        STAMPA3();
+        list->Refresh();
+    });
+    const CondBlock notAtEnd = [&a] { return !a.eof(); };
 
     TWBrowse::Options o;
     o.headers = {"NOMINATIVO"};
@@ -76,59 +97,22 @@ void runList(data::WorkArea& a) {
     list = TWBrowse::Redefine(
         101, [&a] { return std::vector<BrowseCell>{BrowseCell(a.get("NOMINATIVO").text())}; }, dlg,
         o);
-    ListSearch search(list);
     list->bKeyDown = [edit](int key, int, TWindow&) {
         if (key == vk::Return)
             edit();
     };
-    list->bKeyChar = [&search, act](int key, int, TWindow&) {
-        act([&] { data::KEYSEARCH(&search, key); });
+    ListSearch typeAhead(*list);
+    list->bKeyChar = [&typeAhead, guarded](int key, int, TWindow&) {
+        guarded([&] { data::KEYSEARCH(&typeAhead, key); })();
     };
 
-    TButton::Redefine(
-        201, [&dlg] { dlg.End(0); }, dlg);
-    TButton::Redefine(
-        202,
-        [&] {
-            act([&] {
-                RUBRICA2(true);
-                list->Refresh();
-                setTitle();
-            });
-        },
-        dlg);
+    const Block close = [&dlg] { dlg.End(0); };
+    TButton::Redefine(201, close, dlg);
+    TButton::Redefine(202, add, dlg);
     TButton::Redefine(203, edit, dlg, {.when = notAtEnd});
-    TButton::Redefine(204,
-                      [&] {
-                          act([&] {
-                              data::DELREC();
-                              // After the last name the list stands on the new last one rather
-                              // than past the end, where it would show nothing.
-                              if (a.eof())
-                                  a.goBottom();
-                              list->Refresh();
-                              setTitle();
-                          });
-                      },
-                      dlg, {.when = notAtEnd});
-    TButton::Redefine(
-        205,
-        [&] {
-            act([&] {
-                RICERCA2();
-                list->Refresh();
-                setTitle();
-            });
-        },
-        dlg);
-    TButton::Redefine(206,
-                      [&] {
-                          act([&] {
-                              STAMPA3();
-                              list->Refresh();
-                          });
-                      },
-                      dlg, {.when = notAtEnd});
+    TButton::Redefine(204, remove, dlg, {.when = notAtEnd});
+    TButton::Redefine(205, search, dlg);
+    TButton::Redefine(206, print, dlg, {.when = notAtEnd});
 
     TDialog::ActivateOptions opts;
     opts.centered = true;

@@ -1,6 +1,7 @@
 #include "app/contact_editor.h"
 
 #include "app/procedures.h"
+#include "app/record_check.h"
 #include "common/data/records.h"
 #include "common/data/workspace.h"
 #include "common/disk/checks.h"
@@ -12,6 +13,10 @@
 #include "toolkit/controls.h"
 #include "toolkit/dialog.h"
 #include "toolkit/get.h"
+
+#include <functional>
+#include <optional>
+#include <vector>
 
 namespace dn::app {
 
@@ -77,6 +82,25 @@ bool editContact(ContactValues& values, bool isNew) {
     return dlg.Activate(opts) == 1;
 }
 
+// The twelve values as get(field) gives them, the text fields padded.
+ContactValues contactFrom(const std::function<Value(const char*)>& get) {
+    ContactValues values;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const Value v = get(kContactControls[i].field);
+        values[i] = v.isText() ? v.text() : std::string();
+        if (i < kNotes)
+            values[i] = padded(values[i], widthOf(i));
+    }
+    return values;
+}
+
+std::vector<std::string> contactFieldNames() {
+    std::vector<std::string> names;
+    for (const ContactControl& c : kContactControls)
+        names.push_back(c.field);
+    return names;
+}
+
 // Writes the twelve values into the locked current record, in field order.
 void putContact(const ContactValues& values) {
     for (size_t i = 0; i < values.size(); ++i)
@@ -93,19 +117,19 @@ ContactValues blankContact() {
 }
 
 ContactValues currentContact() {
-    ContactValues values;
-    for (size_t i = 0; i < values.size(); ++i) {
-        const Value v = data::FIELDGET(kContactControls[i].field);
-        values[i] = v.isText() ? v.text() : std::string();
-        if (i < kNotes)
-            values[i] = padded(values[i], widthOf(i));
-    }
-    return values;
+    return contactFrom([](const char* field) { return data::FIELDGET(field); });
 }
 
 void RUBRICA2(bool isNew) {
     if (!isNew && data::DBEOF())
         return;
+    std::optional<LoadedRecord> loaded;
+    if (!isNew) {
+        // The record as it is now on disk: what the editor shows and, when it comes
+        // to write, what another computer may have changed meanwhile.
+        data::DBSKIP(0);
+        loaded.emplace(contactFieldNames());
+    }
     ContactValues values = isNew ? blankContact() : currentContact();
     for (;;) {
         if (!editContact(values, isNew))
@@ -118,7 +142,11 @@ void RUBRICA2(bool isNew) {
         if (isNew) {
             data::DBAPP();
         } else {
-            data::DBLOCK(true);
+            if (!lockForOverwrite(*loaded)) {
+                // Not over the other computer's change: the editor shows it.
+                values = contactFrom([&loaded](const char* field) { return loaded->value(field); });
+                continue;
+            }
             // A contact deleted meanwhile at another computer comes back live.
             data::area().table().setDeleted(false);
         }

@@ -45,9 +45,10 @@ ContactValues currentContact();
 // nothing at end of file. Nothing reaches the table unless the editor is confirmed
 // and the drive passes its checks; the record is then written whole under its
 // lock, and the pointer stays on it. Before overwriting a contact that another
-// computer changed while the editor was open, it asks; on No the editor shows the
-// other computer's values. Table failures are thrown to the caller's protected
-// block.
+// computer changed while the editor was open, it asks (app/record_check.h); on No
+// the editor shows the other computer's values. A contact deleted elsewhere comes
+// back live with the values written. Table failures are thrown to the caller's
+// protected block.
 void RUBRICA2(bool isNew);
 
 } // namespace dn::app

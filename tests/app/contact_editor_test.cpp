@@ -5,6 +5,7 @@
 #include "app/address_book.h"
 #include "app/contact_editor.h"
 #include "app/procedures.h"
+#include "app/record_check.h"
 #include "common/disk/checks.h"
 #include "platform/drive.h"
 #include "tests/support/address_book_fixture.h"
@@ -200,9 +201,50 @@ TEST_F(ContactEditor, AContactDeletedByAnotherComputerComesBackLiveWhenChangedHe
         t::press(d, 201);
     });
     dn::app::RUBRICA();
+    // A deletion is not a change of the values: nothing is asked.
+    EXPECT_TRUE(messages_.asked.empty());
     ASSERT_EQ(names(), (std::vector<std::string>{"BIANCHI", "ROSSI"}));
     EXPECT_EQ(contacts()[1].at("CITTA"), "Venezia");
     EXPECT_EQ(records(), 2u);
+}
+
+TEST_F(ContactEditor, AChangeMadeElsewhereWhileEditingIsOverwrittenOnlyAfterAsking) {
+    addContact("ROSSI", {{"CITTA", "Padova"}, {"INDIRIZZO", "Via Po 1"}});
+    t::DialogDriver drive;
+    drive.on("RUBRICA", [&](TDialog& d) {
+        // No: the editor comes back with the other computer's values.
+        drive.on("RUBRICA2", [&](TDialog& e) {
+            ASSERT_EQ(worker(dataDir(), "put ROSSI CITTA Venezia"), 0);
+            t::type(e, 102, "Via Adige 2");
+            messages_.answer(0);
+            t::press(e, 201);
+        });
+        drive.on("RUBRICA2", [&](TDialog& e) {
+            EXPECT_EQ(title(e), "Modifica");
+            EXPECT_EQ(t::text(e, 104).substr(0, 7), "Venezia");
+            EXPECT_EQ(t::text(e, 102).substr(0, 8), "Via Po 1");
+            // Confirmed now, it writes without asking again.
+            t::type(e, 111, "r@esempio.it");
+            t::press(e, 201);
+        });
+        t::press(d, 203);
+        // Yes: what was typed here wins.
+        drive.on("RUBRICA2", [&](TDialog& e) {
+            ASSERT_EQ(worker(dataDir(), "put ROSSI CITTA Treviso"), 0);
+            t::type(e, 104, "Verona");
+            messages_.answer(1);
+            t::press(e, 201);
+        });
+        t::press(d, 203);
+        t::press(d, 201);
+    });
+    dn::app::RUBRICA();
+    EXPECT_EQ(askedTexts(messages_), std::vector<std::string>(2, dn::app::kChangedElsewhere));
+    EXPECT_EQ(messages_.asked[0].kind, 5);
+    ASSERT_EQ(contacts().size(), 1u);
+    EXPECT_EQ(contacts()[0].at("CITTA"), "Verona");
+    EXPECT_EQ(contacts()[0].at("INDIRIZZO"), "Via Po 1");
+    EXPECT_EQ(contacts()[0].at("E_MAIL"), "r@esempio.it");
 }
 
 } // namespace
