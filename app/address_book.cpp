@@ -1,4 +1,6 @@
-#include "app/address_book.h"
+// The address book window: the contacts in alphabetical order with type-ahead, and
+// the buttons that add, change, delete, search and print them. RUBRICA is declared
+// in app/procedures.h, where the menu and the deadline editor find it.
 
 #include "app/contact_editor.h"
 #include "app/contact_search.h"
@@ -27,6 +29,13 @@
 namespace dn::app {
 
 namespace {
+
+// "Rubrica telefonica - " + the contacts shown (the search view's, or all) + " di "
+// + all contacts, for the selected area.
+std::string addressBookTitle() {
+    return "Rubrica telefonica - " + std::to_string(data::ORDKEYCOUNT()) + " di " +
+           std::to_string(data::TOTREC());
+}
 
 // The list that type-ahead moves.
 class ListSearch : public data::SearchList {
@@ -123,11 +132,10 @@ void runList(data::WorkArea& a) {
 
 } // namespace
 
-std::string addressBookTitle() {
-    return "Rubrica telefonica - " + std::to_string(data::ORDKEYCOUNT()) + " di " +
-           std::to_string(data::TOTREC());
-}
-
+// Opens the contact table shared in a free work area with its name order, runs the
+// list window, and on every way out closes the table (and any search view) and
+// selects the work area that was selected before. A failure while the window runs
+// ends it after the error handler's message.
 void RUBRICA() {
     data::AreaGuard guard;
     data::protect([&] {

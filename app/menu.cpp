@@ -1,6 +1,5 @@
 #include "app/menu.h"
 
-#include "app/address_book.h"
 #include "app/panel.h"
 #include "app/procedures.h"
 #include "app/product.h"

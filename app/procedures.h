@@ -1,8 +1,8 @@
 #pragma once
 
-// Procedures that the panel, its menu and the address book call and that other
-// parts of the application supply: the deadline list, table maintenance, backup
-// and restore, and the address book's printouts. Until a procedure is supplied, its definition in
+// Procedures that the panel and its menu call and that other parts of the
+// application supply: the deadline list, the address book, table maintenance,
+// backup and restore. Until a procedure is supplied, its definition in
 // procedures.cpp only tells the user "Funzione non ancora disponibile."; the code
 // that supplies one removes that definition.
 
@@ -24,15 +24,19 @@ inline constexpr const char* kNotYetAvailable = "Funzione non ancora disponibile
 // The deadline list of the slot under clickRow (see slotFromRow) as of date
 // (default today); nothing when that slot is beyond the n shown slots.
 void SCADENZE(TDialog& panel, int clickRow, int n, std::optional<Date> date = std::nullopt);
+// The address book.
+void RUBRICA();
 // Rebuild of the index files and removal of deleted records.
 void MANUTENZ();
 // Backup of the data into a ZIP archive, with extra files to include.
 void SALVA(const std::vector<std::string>& extraFiles);
 // Restore of the data from a backup archive.
 void RICARICA();
-// The printed list of the contacts in the current work area's order and view.
+
+// The address book's printouts.
+// The list of the contacts in the selected work area's order and view.
 void STAMPA3();
-// The card of the contact shown in the contact editor dlg, from its controls.
+// The card of the contact shown in the contact editor dlg, read from its controls.
 void STAMPA4(TDialog& dlg);
 // An envelope addressed to the contact shown in the contact editor dlg.
 void BUSTA(TDialog& dlg);

@@ -9,8 +9,8 @@
 // The contacts are generated once per run in a temporary folder; the name index is
 // built by the start-up step that builds it when it is missing.
 
-#include "app/address_book.h"
 #include "app/contact_editor.h"
+#include "app/procedures.h"
 #include "app/tables.h"
 #include "common/data/indexes.h"
 #include "common/data/library.h"

@@ -2,7 +2,7 @@
 // from the next start, and what is added here reads back unchanged with
 // python3-dbfread.
 
-#include "app/address_book.h"
+#include "app/procedures.h"
 #include "app/startup.h"
 #include "common/schema/tables.h"
 #include "startup_fixture.h"

@@ -1,7 +1,6 @@
 // The address book window: title and counts, buttons and their conditions,
 // type-ahead, deletion, and the work area left as it was on every way out.
 
-#include "app/address_book.h"
 #include "app/procedures.h"
 #include "common/data/views.h"
 #include "tests/support/address_book_fixture.h"

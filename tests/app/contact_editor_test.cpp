@@ -2,7 +2,6 @@
 // keystroke by keystroke, what it refuses on confirm, what it writes, and what it
 // does when the drive or another computer is in the way.
 
-#include "app/address_book.h"
 #include "app/contact_editor.h"
 #include "app/procedures.h"
 #include "app/record_check.h"

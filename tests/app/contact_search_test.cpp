@@ -1,8 +1,8 @@
 // The contact search: the condition text it builds, and what the list shows after
 // each kind of search, driven through the address book window.
 
-#include "app/address_book.h"
 #include "app/contact_search.h"
+#include "app/procedures.h"
 #include "common/data/library.h"
 #include "common/data/views.h"
 #include "common/util/trim.h"
