@@ -12,8 +12,8 @@
 #include "app/contact_editor.h"
 #include "app/procedures.h"
 #include "app/tables.h"
+#include "bench/support/data_folder.h"
 #include "common/data/indexes.h"
-#include "common/data/library.h"
 #include "common/data/views.h"
 #include "common/data/workspace.h"
 #include "common/dbf/table.h"
@@ -28,10 +28,8 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <functional>
 #include <map>
-#include <unistd.h>
 
 using namespace dn;
 
@@ -56,24 +54,11 @@ std::string syllables(uint32_t n, int count) {
 // A data folder with the contact table, its name index and an instance folder;
 // made once, removed at exit.
 struct Book {
-    std::filesystem::path root;
+    dnbench::DataFolder folder{"dn_book_bench"};
 
     Book() {
-        root = std::filesystem::temp_directory_path() /
-               ("dn_book_bench_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root / "inst");
-        std::filesystem::current_path(root);
-        data::setInstance("\x7f"
-                          "BENCH",
-                          (root / "inst").string(), data::holdMarker((root / "inst").string()));
         generate();
         app::ensureIndex(schema::kContacts, schema::kContactKey, app::contactKey());
-    }
-    ~Book() {
-        data::shutdownLibrary();
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
     }
 
     static void generate() {

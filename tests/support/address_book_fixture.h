@@ -13,6 +13,7 @@
 #include "common/data/workspace.h"
 #include "common/schema/tables.h"
 #include "common/util/cp1252.h"
+#include "common/util/trim.h"
 #include "platform/file.h"
 #include "tests/support/gui.h"
 #include "tests/support/messages_fake.h"
@@ -96,11 +97,8 @@ protected:
         ORDADD(dn::schema::kContacts);
         for (DBGOTOP(); !DBEOF(); DBSKIP(1)) {
             Fields f;
-            for (const auto& def : dn::schema::contactFields()) {
-                std::string v = FIELDGET(def.name).text();
-                v.erase(v.find_last_not_of(' ') + 1);
-                f[def.name] = v;
-            }
+            for (const auto& def : dn::schema::contactFields())
+                f[def.name] = std::string(dn::trimRight(FIELDGET(def.name).text()));
             out.push_back(f);
         }
         return out;
@@ -137,6 +135,19 @@ inline QWidget* rowsOf(dn::TDialog& d) {
 // Pixel row of screen row n (1-based) of the list.
 inline int rowY(dn::TDialog& d, int n) {
     return listOf(d).HeaderHeight() + (n - 1) * listOf(d).RowHeight() + 3;
+}
+
+// The names the list shows, top to bottom.
+inline std::vector<std::string> shownNames(dn::TDialog& d) {
+    std::vector<std::string> out;
+    for (const auto& row : listOf(d).ShownRows())
+        out.emplace_back(dn::trimRight(row.at(0)));
+    return out;
+}
+
+// The name of the selected area's current record (the list's current row).
+inline std::string currentName() {
+    return std::string(dn::trimRight(dn::data::FIELDGET("NOMINATIVO").text()));
 }
 
 inline bool enabled(dn::TDialog& d, int id) {
