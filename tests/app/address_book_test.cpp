@@ -134,6 +134,28 @@ TEST_F(AddressBook, TypedLettersSeekTheFirstNameThatBeginsWithThem) {
     dn::app::RUBRICA();
 }
 
+TEST_F(AddressBook, AccentedNamesKeepTheirLettersInTheListAndAreFoundByTheirFirstLetters) {
+    addContact("Nicola");
+    addContact("Zeta");
+    t::DialogDriver drive;
+    drive.on("RUBRICA", [&](TDialog& d) {
+        drive.on("RUBRICA2", [](TDialog& e) {
+            t::type(e, 101, "Niccol\xf2 Societ\xe0");
+            t::press(e, 201);
+        });
+        t::press(d, 202);
+        EXPECT_EQ(shownNames(d),
+                  (std::vector<std::string>{"Niccol\xf2 Societ\xe0", "Nicola", "Zeta"}));
+        t::key(listOf(d).hWnd(), Qt::Key_End);
+        typeInList(d, "nicc");
+        EXPECT_EQ(currentName(), "Niccol\xf2 Societ\xe0");
+        // The index holds the name upper-cased, accented letters included.
+        EXPECT_TRUE(data::DBSEEK(dn::Value(std::string("NICCOL\xd2 SOCIET\xc0"))));
+        t::press(d, 201);
+    });
+    dn::app::RUBRICA();
+}
+
 TEST_F(AddressBook, DeletingAsksFirstAndLeavesTheListOnARealContact) {
     for (const char* n : {"BIANCHI", "ROSSI", "VERDI"})
         addContact(n);
