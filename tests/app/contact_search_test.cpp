@@ -195,6 +195,21 @@ TEST_F(ContactSearchBook, AContactAddedDuringASearchFollowsTheView) {
     });
 }
 
+TEST_F(ContactSearchBook, AContactChangedSoThatItNoLongerMatchesLeavesTheView) {
+    t::DialogDriver drive;
+    search(drive, {"ross", "", "", ""}, [&](TDialog& d) {
+        t::click(rowsOf(d), 40, rowY(d, 2));
+        EXPECT_EQ(currentName(), "Rossi");
+        drive.on("RUBRICA2", [](TDialog& e) {
+            t::type(e, 101, "Neri");
+            t::press(e, 201);
+        });
+        t::press(d, 203);
+        EXPECT_EQ(shownNames(d), (std::vector<std::string>{"Borrossa Anna", "ROSSINI"}));
+    });
+    EXPECT_EQ(names().size(), 6u);
+}
+
 TEST_F(ContactSearchBook, AFailedSearchShowsItsMessageAndKeepsTheNameOrder) {
     t::DialogDriver drive;
     // The view cannot be written: the instance folder is gone.
