@@ -14,19 +14,28 @@
 #include "toolkit/dialog.h"
 #include "toolkit/get.h"
 
+#include <array>
 #include <functional>
 #include <optional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace dn::app {
 
 namespace {
 
+// What the editor edits: the eleven text fields blank-padded to their width, then
+// the notes (line breaks CR LF), in the order of kContactControls.
+using ContactValues = std::array<std::string, kContactControls.size()>;
 constexpr size_t kNotes = kContactControls.size() - 1;
 
-// Width of text field i of the contact table.
+// Width in the contact table of the field that control i edits.
 size_t widthOf(size_t i) {
-    return schema::contactFields().at(i).width;
+    for (const dbf::FieldDef& f : schema::contactFields())
+        if (f.name == kContactControls[i].field)
+            return f.width;
+    throw std::logic_error(std::string("no field ") + kContactControls[i].field);
 }
 
 std::string padded(std::string text, size_t width) {
@@ -107,8 +116,7 @@ void putContact(const ContactValues& values) {
         data::FIELDPUT(kContactControls[i].field, Value(values[i]));
 }
 
-} // namespace
-
+// Every text field blank, the notes empty.
 ContactValues blankContact() {
     ContactValues values;
     for (size_t i = 0; i < kNotes; ++i)
@@ -116,9 +124,12 @@ ContactValues blankContact() {
     return values;
 }
 
+// The values of the selected area's current record.
 ContactValues currentContact() {
     return contactFrom([](const char* field) { return data::FIELDGET(field); });
 }
+
+} // namespace
 
 void RUBRICA2(bool isNew) {
     if (!isNew && data::DBEOF())

@@ -4,7 +4,6 @@
 // one, and is where a contact's card or envelope is printed from.
 
 #include <array>
-#include <string>
 
 namespace dn::app {
 
@@ -30,15 +29,6 @@ inline constexpr std::array<ContactControl, 12> kContactControls{{
     {"E_MAIL", "mail", false},
     {"NOTE", "note_", false},
 }};
-
-// What the editor edits: the eleven text fields blank-padded to their width, then
-// the notes (line breaks CR LF).
-using ContactValues = std::array<std::string, kContactControls.size()>;
-
-// Every text field blank, the notes empty.
-ContactValues blankContact();
-// The values of the selected area's current record.
-ContactValues currentContact();
 
 // The contact editor on the selected area, which holds the contact table. With
 // isNew it adds a contact; otherwise it changes the current record, and does
