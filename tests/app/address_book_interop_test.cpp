@@ -8,6 +8,7 @@
 #include "common/util/trim.h"
 #include "startup_fixture.h"
 #include "tests/support/gui.h"
+#include "tests/support/readers.h"
 #include "toolkit/browse.h"
 #include "toolkit/text.h"
 
@@ -66,16 +67,16 @@ TEST_F(AddressBookInterop, ABookWrittenElsewhereOpensHereAndOurContactsReadBackU
     const std::vector<std::string> gone = {"Cancellato", "", "", "", "", "",
                                            "",           "", "", "", "", "nota del cancellato"};
     const std::string written = row(false, verdi) + row(false, bianchi) + row(true, gone);
-    writeBytes(file("rows.txt"), written);
-    EXPECT_EQ(run("/usr/bin/python3 '" + testsDir() + "/dbf/interop.py' write-rows '" +
-                  file("RUBRICA.DBF") + "' '" + pythonSpec() + "' '" + file("rows.txt") + "'"),
-              row(false, verdi) + row(false, bianchi) + row(true, gone));
+    writeFile(file("rows.txt"), written);
+    EXPECT_EQ(dn::test::interopScript("write-rows", file("RUBRICA.DBF"),
+                                      {pythonSpec(), file("rows.txt")}),
+              written);
     fs::remove(file("rows.txt"));
     // Our memo file carries the ".DBT" name.
     fs::rename(file("RUBRICA.FPT"), file("RUBRICA.DBT"));
     ASSERT_FALSE(fs::exists(file("RUBRICA.NTX")));
 
-    ASSERT_TRUE(dn::app::MAIN()) << (messages_.asked.empty() ? "" : messages_.asked[0]);
+    ASSERT_TRUE(dn::app::MAIN()) << (messages_.asked.empty() ? "" : messages_.asked[0].text);
     EXPECT_TRUE(fs::exists(file("RUBRICA.NTX")));
 
     const std::vector<std::string> added = {"Societ\xe0 Niccol\xf2",

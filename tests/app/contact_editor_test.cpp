@@ -8,8 +8,7 @@
 #include "common/disk/checks.h"
 #include "platform/drive.h"
 #include "tests/support/address_book_fixture.h"
-
-#include <cstdlib>
+#include "tests/support/process.h"
 
 using namespace booktest;
 using dn::TDialog;
@@ -30,9 +29,12 @@ void inEditor(t::DialogDriver& drive, int button, std::function<void(TDialog&)> 
     dn::app::RUBRICA();
 }
 
-// Runs the contact worker (another computer) on the data folder.
-int worker(const std::string& folder, const std::string& args) {
-    return std::system(("'" DN_CONTACT_WORKER "' '" + folder + "' " + args).c_str());
+// Another computer changes or deletes a contact of the data folder (see
+// worker/contact_worker.cpp); its exit status.
+int worker(const std::string& folder, std::vector<std::string> args) {
+    args.insert(args.begin(), folder);
+    dn::test::ChildProcess other(DN_CONTACT_WORKER, args);
+    return other.wait();
 }
 
 TEST_F(ContactEditor, DigitFieldsRefuseEveryOtherKeyAndThePostCodeTakesFiveDigits) {
@@ -190,7 +192,7 @@ TEST_F(ContactEditor, AContactDeletedByAnotherComputerComesBackLiveWhenChangedHe
     drive.on("RUBRICA", [&](TDialog& d) {
         t::click(rowsOf(d), 40, rowY(d, 2));
         drive.on("RUBRICA2", [&](TDialog& e) {
-            ASSERT_EQ(worker(dataDir(), "delete ROSSI"), 0);
+            ASSERT_EQ(worker(dataDir(), {"delete", "ROSSI"}), 0);
             EXPECT_EQ(names(), std::vector<std::string>{"BIANCHI"});
             t::type(e, 104, "Venezia");
             t::press(e, 201);
@@ -213,7 +215,7 @@ TEST_F(ContactEditor, AChangeMadeElsewhereWhileEditingIsOverwrittenOnlyAfterAski
     drive.on("RUBRICA", [&](TDialog& d) {
         // No: the editor comes back with the other computer's values.
         drive.on("RUBRICA2", [&](TDialog& e) {
-            ASSERT_EQ(worker(dataDir(), "put ROSSI CITTA Venezia"), 0);
+            ASSERT_EQ(worker(dataDir(), {"put", "ROSSI", "CITTA", "Venezia"}), 0);
             t::type(e, 102, "Via Adige 2");
             messages_.answer(0);
             t::press(e, 201);
@@ -229,7 +231,7 @@ TEST_F(ContactEditor, AChangeMadeElsewhereWhileEditingIsOverwrittenOnlyAfterAski
         t::press(d, 203);
         // Yes: what was typed here wins.
         drive.on("RUBRICA2", [&](TDialog& e) {
-            ASSERT_EQ(worker(dataDir(), "put ROSSI CITTA Treviso"), 0);
+            ASSERT_EQ(worker(dataDir(), {"put", "ROSSI", "CITTA", "Treviso"}), 0);
             t::type(e, 104, "Verona");
             messages_.answer(1);
             t::press(e, 201);

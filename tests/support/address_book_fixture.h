@@ -2,7 +2,7 @@
 
 // A fresh data folder with the contact table and its name index, a named instance
 // (views go into its folder), a scripted message seam, and helpers that fill the
-// table and read it back the way the address book sorts it.
+// table, read it back the way the address book sorts it and look at the list.
 
 #include "app/tables.h"
 #include "common/data/guard.h"
@@ -15,11 +15,11 @@
 #include "common/util/cp1252.h"
 #include "common/util/trim.h"
 #include "platform/file.h"
+#include "tests/support/data_folder.h"
 #include "tests/support/gui.h"
 #include "tests/support/messages_fake.h"
 #include "toolkit/browse.h"
 #include "toolkit/text.h"
-#include "util/temp_folder.h"
 
 #include <QAbstractScrollArea>
 #include <QWidget>
@@ -41,27 +41,13 @@ class AddressBookFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         dn::test::guiApp();
-        home_ = fs::current_path();
-        fs::create_directories(dataDir());
-        fs::current_path(dataDir());
-        dn::data::setDeletedHidden(true);
-        const std::string name = "\x7f"
-                                 "2025042336000";
-        const std::string inst = folder_.path() + "/tmp/" + name;
-        fs::create_directories(inst);
-        dn::data::setInstance(name, inst, dn::data::holdMarker(inst));
         ASSERT_TRUE(dn::app::ensureTable(dn::schema::kContacts, dn::schema::contactFields()));
         ASSERT_TRUE(dn::app::ensureIndex(dn::schema::kContacts, dn::schema::kContactKey,
                                          dn::app::contactKey()));
-        dn::data::DBSELECTAREA(1);
     }
-    void TearDown() override {
-        dn::data::shutdownLibrary();
-        dn::platform::clearFaultHooks();
-        fs::current_path(home_);
-    }
+    void TearDown() override { dn::platform::clearFaultHooks(); }
 
-    std::string dataDir() const { return folder_.path() + "/data"; }
+    std::string dataDir() const { return folder_.data(); }
 
     // Helpers open the table under an alias of their own, so that they work while
     // the address book has it open too.
@@ -112,9 +98,8 @@ protected:
         return DBLASTREC();
     }
 
-    TempFolder folder_;
+    dn::test::DataFolder folder_;
     dn::test::ScriptedMessages messages_;
-    fs::path home_;
 };
 
 // The title a window shows.
