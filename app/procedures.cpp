@@ -7,10 +7,6 @@
 
 namespace dn::app {
 
-void RUBRICA() {
-    ui::POPMSG(kNotYetAvailable, 1);
-}
-
 void MANUTENZ() {
     ui::POPMSG(kNotYetAvailable, 1);
 }
@@ -36,6 +32,18 @@ void STAMPA(const std::string&) {
 }
 
 void STAMPA2(TDialog&, const std::string&) {
+    ui::POPMSG(kNotYetAvailable, 1);
+}
+
+void STAMPA3() {
+    ui::POPMSG(kNotYetAvailable, 1);
+}
+
+void STAMPA4(TDialog&) {
+    ui::POPMSG(kNotYetAvailable, 1);
+}
+
+void BUSTA(TDialog&) {
     ui::POPMSG(kNotYetAvailable, 1);
 }
 

@@ -47,4 +47,12 @@ void STAMPA(const std::string& name);
 // "data", "gior", "ora" and "inco"), headed with the slot's name.
 void STAMPA2(TDialog& editor, const std::string& name);
 
+// The address book's printouts.
+// The list of the contacts in the selected work area's order and view.
+void STAMPA3();
+// The card of the contact shown in the contact editor dlg, read from its controls.
+void STAMPA4(TDialog& dlg);
+// An envelope addressed to the contact shown in the contact editor dlg.
+void BUSTA(TDialog& dlg);
+
 } // namespace dn::app

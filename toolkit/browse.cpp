@@ -339,20 +339,24 @@ void TWBrowse::updateScroll() {
 
 void TWBrowse::Refresh(bool erase) {
     len_ = src_ ? src_->count() : 0;
-    stabilize();
-    fill();
-    updateScroll();
-    if (auto* v = tk::viewOf(this))
-        v->viewport()->update();
+    redraw();
     (void)erase;
 }
 
-void TWBrowse::moved(long before) {
+void TWBrowse::redraw() {
     stabilize();
     fill();
     updateScroll();
     if (auto* v = tk::viewOf(this))
         v->viewport()->update();
+}
+
+void TWBrowse::Stabilize() {
+    redraw();
+}
+
+void TWBrowse::moved(long before) {
+    redraw();
     if (src_ && !src_->eof() && src_->position() != before && bChange) {
         Block b = bChange;
         b();

@@ -54,8 +54,9 @@ public:
     // Re-reads the rows on screen around the source's current row and repaints.
     void Refresh(bool erase = true) override;
     // Keeps the current row in view without emptying rows at the bottom, re-reads
-    // the rows on screen and repaints.
-    void Stabilize() { Refresh(); }
+    // the rows on screen and repaints; the number of rows is not asked again (for
+    // moves of the program that add or remove no row, such as a key search).
+    void Stabilize();
     void GoUp();
     void GoDown();
     void PageUp();
@@ -120,6 +121,7 @@ private:
     void stabilize();
     void fill();
     Row readRow() const;
+    void redraw();
     void moved(long before);
     void updateScroll();
 

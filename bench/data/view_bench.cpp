@@ -3,8 +3,8 @@
 // Run with --benchmark_repetitions=N --benchmark_report_aggregates_only=true to
 // read medians. The table is generated once per run in a temporary folder.
 
+#include "bench/support/data_folder.h"
 #include "common/data/indexes.h"
-#include "common/data/library.h"
 #include "common/data/tables.h"
 #include "common/data/views.h"
 #include "common/data/workspace.h"
@@ -12,9 +12,7 @@
 #include "common/schema/tables.h"
 
 #include <benchmark/benchmark.h>
-#include <filesystem>
 #include <random>
-#include <unistd.h>
 
 using namespace dn;
 using namespace dn::data;
@@ -33,25 +31,12 @@ const char* const kNames[] = {"MARIO", "LUCA", "GIULIA", "ANNA",  "MARCO",   "FR
 // A folder with the contact table, its name index and an instance folder; made
 // once, removed at exit.
 struct Fixture {
-    std::filesystem::path root;
+    dnbench::DataFolder folder{"dn_view_bench"};
 
     Fixture() {
-        root = std::filesystem::temp_directory_path() /
-               ("dn_view_bench_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root / "inst");
-        std::filesystem::current_path(root);
-        setInstance("\x7f"
-                    "BENCH",
-                    (root / "inst").string(), holdMarker((root / "inst").string()));
         generate();
         DBOPEN(false, {}, schema::kContacts);
         ORDBUILD(schema::kContacts, "", schema::kContactKey);
-    }
-    ~Fixture() {
-        shutdownLibrary();
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
     }
 
     static void generate() {

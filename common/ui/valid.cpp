@@ -109,6 +109,10 @@ TWindow* focusedControl(TDialog& dlg) {
 
 } // namespace
 
+Value validRule(std::function<bool()> test) {
+    return Value(Callable([test = std::move(test)](const ValueList&) { return Value(test()); }));
+}
+
 void bindConfirmCancel(TDialog& dlg, int cancelResult) {
     TButton::Redefine(
         201,
@@ -149,10 +153,6 @@ bool VALID(TDialog& dlg, bool confirm) {
     if (TWindow* c = focusedControl(dlg))
         c->FinishEdit();
     return checkTree(dlg);
-}
-
-Value validRule(std::function<bool()> test) {
-    return Value(Callable([test = std::move(test)](const ValueList&) { return Value(test()); }));
 }
 
 } // namespace dn::ui

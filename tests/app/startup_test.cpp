@@ -311,35 +311,36 @@ void watchWindows() {
     timer->start(20);
 }
 
+// Runs the program with every write to the contact table failing; exits 0 when
+// it ended with code 1 after one message and no window.
+[[noreturn]] void runFailedStart() {
+    platform::FaultHooks hooks;
+    hooks.onWrite = [](const std::string& path, uint64_t, size_t) -> long long {
+        return path.find("RUBRICA") != std::string::npos ? 0 : -1;
+    };
+    platform::setFaultHooks(hooks);
+    data::setEndProgram({});
+    qAddPreRoutine(watchWindows);
+    char name[] = "deltranota";
+    char* argv[] = {name, nullptr};
+    const int code = app::run(1, argv);
+    for (const auto& t : g_boxes)
+        std::fprintf(stderr, "box: %s\n", t.c_str());
+    for (const auto& t : g_windows)
+        std::fprintf(stderr, "window: %s\n", t.c_str());
+    const bool ok = code == 1 && g_windows.empty() && g_boxes.size() == 1 &&
+                    g_boxes[0].find("insufficiente") != std::string::npos &&
+                    !fs::exists("RUBRICA.DBF") && fs::exists("SCADENZE.NTX");
+    ::_exit(ok ? 0 : 2);
+}
+
 } // namespace
 
 TEST_F(StartupTest, FailedStartShowsItsMessageAndOpensNoWindow) {
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        platform::FaultHooks hooks;
-        hooks.onWrite = [](const std::string& path, uint64_t, size_t) -> long long {
-            return path.find("RUBRICA") != std::string::npos ? 0 : -1;
-        };
-        platform::setFaultHooks(hooks);
-        data::setEndProgram({});
-        qAddPreRoutine(watchWindows);
-        char name[] = "deltranota";
-        char* argv[] = {name, nullptr};
-        const int code = app::run(1, argv);
-        for (const auto& t : g_boxes)
-            std::fprintf(stderr, "box: %s\n", t.c_str());
-        for (const auto& t : g_windows)
-            std::fprintf(stderr, "window: %s\n", t.c_str());
-        const bool ok = code == 1 && g_windows.empty() && g_boxes.size() == 1 &&
-                        g_boxes[0].find("insufficiente") != std::string::npos &&
-                        !fs::exists("RUBRICA.DBF") && fs::exists("SCADENZE.NTX");
-        ::_exit(ok ? 0 : 2);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0)
+    // The program runs in a fresh process of this test program: a fork would carry
+    // the QApplication and the threads that other tests of this program started.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(runFailedStart(), ::testing::ExitedWithCode(0), "")
         << "the failed start did not end with code 1 after one message and no window";
 }
 

@@ -8,6 +8,11 @@
   interop.py read-dbf TABLE       records as seen by the dbf package
   interop.py write-dbf TABLE      writes a FoxPro-layout table with memos using the
                                   dbf package and prints the records it wrote
+  interop.py write-rows TABLE SPEC ROWS
+                                  writes a FoxPro-layout table of the dbf package's
+                                  field SPEC ("NAME C(35); NOTE M") with the records
+                                  of the file ROWS, given as this script prints them
+                                  (C, M and L fields only)
 
 Records are printed one per line, live records first and then deleted ones, each
 in file order: the deletion flag (" " or "*"), then one "|"-separated item per
@@ -96,6 +101,25 @@ def write_dbf(path):
     emit(fields, [(i == 3, list(row)) for i, row in enumerate(data)])
 
 
+def write_rows(path, spec, rows_path):
+    import dbf
+    table = dbf.Table(path, spec, dbf_type='fp', codepage='cp1252')
+    table.open(dbf.READ_WRITE)
+    try:
+        kinds = [chr(table.field_info(n).field_type) for n in dbf.field_names(table)]
+        with open(rows_path) as rows:
+            for line in rows:
+                items = line.rstrip('\n').split('|')
+                values = [bytes.fromhex(h).decode('cp1252') for h in items[1:]]
+                values = [v == 'T' if k == 'L' else v for k, v in zip(kinds, values)]
+                table.append(tuple(values))
+                if items[0] == '*':
+                    dbf.delete(table[-1])
+    finally:
+        table.close()
+    read_dbf(path)
+
+
 if __name__ == '__main__':
     {'read-dbfread': read_dbfread, 'fields-dbfread': fields_dbfread, 'read-dbf': read_dbf,
-     'write-dbf': write_dbf}[sys.argv[1]](sys.argv[2])
+     'write-dbf': write_dbf, 'write-rows': write_rows}[sys.argv[1]](*sys.argv[2:])

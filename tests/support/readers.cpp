@@ -18,9 +18,13 @@ std::string python() {
 
 } // namespace
 
-std::string interopScript(const std::string& command, const std::string& path) {
-    return commandOutput(python() + " " + shellQuote(dbfTestsDir() + "/interop.py") + " " +
-                         command + " " + shellQuote(path) + " 2>&1");
+std::string interopScript(const std::string& command, const std::string& path,
+                          const std::vector<std::string>& more) {
+    std::string line = python() + " " + shellQuote(dbfTestsDir() + "/interop.py") + " " + command +
+                       " " + shellQuote(path);
+    for (const std::string& arg : more)
+        line += " " + shellQuote(arg);
+    return commandOutput(line + " 2>&1");
 }
 
 std::string perlIndexKeys(const std::string& index, const std::string& tag, char type) {

@@ -116,6 +116,12 @@ TEST_F(BrowseTest, HundredThousandRowsAreOpenedAndPagedReadingOnlyTheRowsShown) 
     EXPECT_EQ(src->counts, countsBefore);
     brw->Refresh();
     EXPECT_EQ(src->counts, countsBefore + 1);
+    // A move of the program shown with Stabilize (a key search) does not count it
+    // either.
+    src->goTo(5000);
+    brw->Stabilize();
+    EXPECT_EQ(src->counts, countsBefore + 1);
+    EXPECT_EQ(brw->ShownRows()[static_cast<size_t>(brw->nRowPos - 1)].front(), "riga 5000");
     dlg.End(0);
 }
 
