@@ -24,6 +24,9 @@ namespace dn::ui {
 inline constexpr int kGridLines = 66;
 inline constexpr int kGridColumns = 80;
 inline constexpr int kGridMargin = 5;
+// Characters per line of a memo printed justified on the grid (the deadline
+// sheet's task, the contact card's notes).
+inline constexpr int kMemoLineWidth = 70;
 // Ends a paragraph in a text printed justified: the line holding it is not stretched.
 inline constexpr char kParagraphMark = '\x7F';
 
