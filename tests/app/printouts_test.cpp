@@ -3,25 +3,23 @@
 
 #include "app/contact_printouts.h"
 #include "app/deadline_printouts.h"
-#include "common/data/library.h"
 #include "common/data/records.h"
 #include "common/data/tables.h"
 #include "common/data/workspace.h"
 #include "common/schema/tables.h"
 #include "common/ui/linegrid.h"
-#include "common/util/clock.h"
+#include "tests/support/data_folder.h"
+#include "tests/support/fixed_clock.h"
 #include "tests/support/gui.h"
 #include "tests/support/messages_fake.h"
 #include "tests/support/print_helpers.h"
 #include "toolkit/get.h"
 #include "toolkit/print/output.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
-#include <unistd.h>
 
 namespace dn::app {
 namespace {
@@ -65,36 +63,13 @@ class PrintoutsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::guiApp();
-        clock::setFixed(Date::fromYmd(2025, 3, 15));
         ui::SETPROW(0);
         ui::PFEED(1);
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = fs::temp_directory_path() /
-                ("dn_printouts_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "data");
-        oldCwd_ = fs::current_path();
-        fs::current_path(root_ / "data");
-        data::setDeletedHidden(true);
-        const std::string name = "\x7f"
-                                 "2025031512345";
-        const std::string folder = (root_ / name).string();
-        fs::create_directories(folder);
-        data::setInstance(name, folder, data::holdMarker(folder));
-        data::DBSELECTAREA(1);
     }
     void TearDown() override {
-        try {
-            data::shutdownLibrary();
-        } catch (...) {
-        }
-        clock::useSystem();
         ui::SETPROW(0);
         ui::PFEED(1);
         PRNPORTRAIT();
-        fs::current_path(oldCwd_);
-        std::error_code ec;
-        fs::remove_all(root_, ec);
     }
 
     void openTable(const char* name, const std::vector<dbf::FieldDef>& fields,
@@ -112,10 +87,11 @@ protected:
 
     const Recording& last() const { return capture.recordings.back(); }
 
+    test::FixedClock clock{Date::fromYmd(2025, 3, 15)};
+    test::DataFolder folder;
     test::ScriptedMessages msgs;
     test::PrintEnv env;
     test::PreviewCapture capture;
-    fs::path root_, oldCwd_;
 };
 
 TEST_F(PrintoutsTest, EnvelopeOnLines52To56AndTheNextCardFromTheTop) {
@@ -140,8 +116,7 @@ TEST_F(PrintoutsTest, EnvelopeOnLines52To56AndTheNextCardFromTheTop) {
     EXPECT_TRUE(texts[0]->bold);
 
     // The PDF holds the three lines where the recording put them.
-    QTemporaryDir dir;
-    const std::string pdf = dir.filePath("busta.pdf").toStdString();
+    const std::string pdf = folder.temp() + "/busta.pdf";
     ASSERT_TRUE(print::savePdfFile(env1, pdf));
     const auto words = test::pdfWords(pdf);
     const auto rossi = test::findWords(words, "Rossi");
