@@ -150,4 +150,32 @@ std::string FWSTRING(std::string_view text) {
     return std::string(text);
 }
 
+std::vector<std::string> wrapLines(std::string_view text, size_t width) {
+    std::vector<std::string> lines;
+    if (width == 0)
+        return lines;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t lf = text.find('\n', pos);
+        size_t end = lf == std::string_view::npos ? text.size() : lf;
+        const size_t next = lf == std::string_view::npos ? text.size() : lf + 1;
+        if (end > pos && lf != std::string_view::npos && text[end - 1] == '\r')
+            --end;
+        if (end - pos <= width) {
+            lines.emplace_back(text.substr(pos, end - pos));
+            pos = next;
+            continue;
+        }
+        const size_t blank = text.substr(pos, width + 1).rfind(' ');
+        if (blank != std::string_view::npos && blank > 0) {
+            lines.emplace_back(text.substr(pos, blank));
+            pos += blank + 1;
+        } else {
+            lines.emplace_back(text.substr(pos, width));
+            pos += width;
+        }
+    }
+    return lines;
+}
+
 } // namespace dn

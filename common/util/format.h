@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dn {
 
@@ -26,6 +27,12 @@ std::string CVALTOCHAR(const Value& v);
 // Replaces the DOS (code page 850) lower-case accented vowels by their
 // Windows-1252 forms: 0x85 à, 0x8A è, 0x82 é, 0x8D ì, 0x95 ò, 0x97 ù.
 std::string O2A(std::string_view text);
+
+// The lines of a memo text word-wrapped at width characters, as a memo editor
+// shows them: CR LF (or a lone LF) ends a line; a longer line breaks at its last
+// blank within width + 1 characters (the blank is dropped), a word longer than
+// width is cut at width. A text ending with a line break gives no empty last line.
+std::vector<std::string> wrapLines(std::string_view text, size_t width);
 
 // Hook for translating interface texts; returns the text unchanged.
 std::string FWSTRING(std::string_view text);

@@ -14,4 +14,12 @@ constexpr std::string_view trimRight(std::string_view text) {
     return text;
 }
 
+// The text without its leading and trailing blanks.
+constexpr std::string_view trimBlanks(std::string_view text) {
+    text = trimRight(text);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    return text;
+}
+
 } // namespace dn

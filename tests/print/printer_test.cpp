@@ -1,7 +1,7 @@
-#include "print_helpers.h"
 #include "tests/support/files.h"
 #include "tests/support/gui.h"
 #include "tests/support/messages_fake.h"
+#include "tests/support/print_helpers.h"
 #include "tests/support/temp_folder.h"
 #include "toolkit/print/output.h"
 #include "toolkit/print/printer.h"

@@ -124,6 +124,17 @@ TEST(Format, DosAccentsAndIdentityHook) {
     EXPECT_EQ(FWSTRING("&Conferma"), "&Conferma");
 }
 
+TEST(Format, WrapLinesBreaksAtBlanksAndLineEnds) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(wrapLines("uno due tre", 7), (V{"uno due", "tre"}));
+    // The blank right after a full line is dropped, not carried to the next one.
+    EXPECT_EQ(wrapLines("abcdefg hij", 7), (V{"abcdefg", "hij"}));
+    EXPECT_EQ(wrapLines("abcdefghij", 4), (V{"abcd", "efgh", "ij"}));
+    EXPECT_EQ(wrapLines("uno\r\n\r\ndue\nzzz\r\n", 10), (V{"uno", "", "due", "zzz"}));
+    EXPECT_TRUE(wrapLines("", 70).empty());
+    EXPECT_TRUE(wrapLines("abc", 0).empty());
+}
+
 TEST(Values, IfnilTakesTheFirstPresent) {
     const Value v = IFNIL({Value(), Value(), 3, 4});
     ASSERT_TRUE(v.isNumber());

@@ -43,6 +43,14 @@ private:
     print::PrinterChoice choice_;
 };
 
+// Keeps the recording of every preview that opens, and closes the preview at
+// once. Install after PrintEnv (which puts the settings back).
+class PreviewCapture {
+public:
+    PreviewCapture();
+    std::vector<print::Recording> recordings;
+};
+
 // One word of `pdftotext -bbox`: its box in points from the page's top-left.
 struct PdfWord {
     int page = 0; // 1-based

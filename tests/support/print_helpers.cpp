@@ -1,6 +1,8 @@
-#include "print_helpers.h"
+#include "tests/support/print_helpers.h"
 #include "tests/support/process.h"
+#include "toolkit/print/preview.h"
 
+#include <QAbstractButton>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -23,6 +25,13 @@ PrintEnv::PrintEnv() : settings_(print::settings()), choice_(print::printerChoic
     print::settings().defaultPrinter = [] { return std::string(); };
     print::settings().mainTitle = [] { return std::string("Deltranota"); };
     print::printerChoice() = print::PrinterChoice{};
+}
+
+PreviewCapture::PreviewCapture() {
+    print::settings().previewShown = [this](TPreview& pv) {
+        recordings.push_back(pv.Recording());
+        pv.ToolButton(TPreview::Exit)->click();
+    };
 }
 
 PrintEnv::~PrintEnv() {
