@@ -11,13 +11,10 @@
 #include "app/settings.h"
 #include "app/tables.h"
 #include "common/config/variables.h"
-#include "common/data/guard.h"
-#include "common/data/indexes.h"
 #include "common/data/library.h"
-#include "common/data/records.h"
-#include "common/data/workspace.h"
 #include "common/ui/startup.h"
 #include "common/util/clock.h"
+#include "panel/panel_fixture.h"
 #include "tests/support/gui.h"
 #include "toolkit/controls.h"
 #include "toolkit/dialog.h"
@@ -28,7 +25,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <unistd.h>
@@ -56,20 +52,10 @@ void save(dn::TDialog& d, const std::string& name) {
     }
 }
 
-void add(int slot, Date due, bool done, const std::string& time, const std::string& text) {
-    using namespace dn::data;
-    AreaGuard guard;
-    guard.open("SCADENZE");
-    ORDADD("SCADENZE");
-    DBAPP();
-    FIELDPUT("CODICE", dn::Value(dn::app::slotCode(slot)));
-    FIELDPUT("DATA", dn::Value(due));
-    FIELDPUT("ORA", dn::Value(time));
-    FIELDPUT("INCOMBENZA", dn::Value(text));
-    FIELDPUT("EVASA", dn::Value(done));
-    DBCOMMIT();
-    DBUNLOCK();
-}
+// The test fixture's way of adding a deadline.
+struct Tables : paneltest::PanelFixture {
+    using PanelFixture::addDeadline;
+};
 
 } // namespace
 
@@ -95,13 +81,14 @@ int main(int argc, char** argv) {
     const Date today = Date::fromYmd(2026, 12, 7);
     dn::clock::setFixed(today, 9 * 3600 * 1000);
 
-    add(1, Date::fromYmd(2026, 11, 16), true, "", "Versamento IVA di ottobre");
-    add(1, Date::fromYmd(2026, 12, 1), false, "09:30", "Riunione con il commercialista");
-    add(1, Date::fromYmd(2026, 12, 7), false, "", "Rinnovo assicurazione furgone");
-    add(1, Date::fromYmd(2026, 12, 16), false, "", "Versamento IVA di novembre");
-    add(1, Date::fromYmd(2026, 12, 28), false, "", "Liquidazione IVA annuale");
-    add(1, Date::fromYmd(2027, 1, 18), false, "", "Pagare l'iva trimestrale");
-    add(2, Date::fromYmd(2026, 12, 16), false, "", "IVA di Anna");
+    Tables::addDeadline(1, Date::fromYmd(2026, 11, 16), true, "", "Versamento IVA di ottobre");
+    Tables::addDeadline(1, Date::fromYmd(2026, 12, 1), false, "09:30",
+                        "Riunione con il commercialista");
+    Tables::addDeadline(1, Date::fromYmd(2026, 12, 7), false, "", "Rinnovo assicurazione furgone");
+    Tables::addDeadline(1, Date::fromYmd(2026, 12, 16), false, "", "Versamento IVA di novembre");
+    Tables::addDeadline(1, Date::fromYmd(2026, 12, 28), false, "", "Liquidazione IVA annuale");
+    Tables::addDeadline(1, Date::fromYmd(2027, 1, 18), false, "", "Pagare l'iva trimestrale");
+    Tables::addDeadline(2, Date::fromYmd(2026, 12, 16), false, "", "IVA di Anna");
 
     dn::TDialog panel("DELTRANOTA");
     const dn::app::Names names = dn::app::readNames();
