@@ -25,8 +25,6 @@ namespace dn::app {
 
 namespace {
 
-constexpr const char* kNoTime = "  :  ";
-
 // What the editor shows and the user changes, apart from the record.
 struct Edited {
     Date date;
@@ -36,10 +34,6 @@ struct Edited {
 
 std::string weekdayAbbrev(Date d) {
     return CDAY(d).substr(0, 3);
-}
-
-bool timeValid(const std::string& t) {
-    return t == kNoTime || t.find_first_not_of(' ') == std::string::npos || ISTIME(t);
 }
 
 bool blank(const std::string& s) {
@@ -110,20 +104,16 @@ bool showEditor(bool isNew, const std::string& name, Edited& v, bool modified) {
     return dlg.Activate(opts) == 1;
 }
 
-// The hourglass for as long as it lives.
-struct WaitCursor {
-    WaitCursor() { tk::cursorWait(); }
-    ~WaitCursor() { tk::cursorArrow(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 // The drive of the current folder, as the disk checks take it.
 std::string drive() {
     return platform::currentDrive();
 }
 
 } // namespace
+
+bool timeValid(const std::string& t) {
+    return t == kNoTime || t.find_first_not_of(' ') == std::string::npos || ISTIME(t);
+}
 
 void SCADENZA(bool isNew, const std::string& slotCode, const std::string& name) {
     Edited v;
@@ -226,7 +216,7 @@ void ELIMINA(const std::string& series) {
         return;
     }
     messages().processEvents();
-    const WaitCursor hourglass;
+    const tk::WaitCursor hourglass;
     const int order = data::ORDSETFOCUS(0);
     data::DBLOCK(false);
     data::WorkArea& a = data::area();

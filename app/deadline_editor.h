@@ -24,6 +24,11 @@ inline constexpr const char* kDeleteSeries =
     "Cancello tutte le scadenze generate insieme a questa?";
 // Text colour of the weekday field on a holiday.
 inline constexpr tk::Color kHolidayWeekday = tk::rgb(170, 0, 0);
+// A time field ("99:99") the user left untouched; stored as a blank time.
+inline constexpr const char* kNoTime = "  :  ";
+
+// A time as the deadline dialogs accept it: untouched, blank, or a valid "HH:MM".
+bool timeValid(const std::string& t);
 
 // Adds a deadline for the slot (isNew) or edits the current one, in the dialog
 // "SCADENZA" (caption "Aggiungi" or "Modifica"): date (not empty), weekday shown

@@ -19,14 +19,6 @@ void RICARICA() {
     ui::POPMSG(kNotYetAvailable, 1);
 }
 
-void GENERA(const std::string&) {
-    ui::POPMSG(kNotYetAvailable, 1);
-}
-
-void RICERCA() {
-    ui::POPMSG(kNotYetAvailable, 1);
-}
-
 void STAMPA(const std::string&) {
     ui::POPMSG(kNotYetAvailable, 1);
 }

@@ -131,6 +131,10 @@ struct FaultHooks {
     FileErrorKind error = FileErrorKind::DiskFull;
     // Called before each lock attempt; true refuses the lock.
     std::function<bool(const std::string& path, uint64_t offset, uint64_t length)> refuseLock;
+    // When set, narrowLock works as on Windows everywhere: it releases the whole
+    // lock, calls this (another open may take the bytes now), and locks the kept
+    // bytes again.
+    std::function<void(const std::string& path)> betweenNarrow;
 };
 void setFaultHooks(FaultHooks hooks);
 void clearFaultHooks();

@@ -58,6 +58,14 @@ bool isKeyDown(int vk);
 // calls do not pile up: one cursorArrow() always restores the arrow.
 void cursorWait();
 void cursorArrow();
+// The hourglass for as long as it lives, the arrow afterwards (also when the work
+// throws).
+struct WaitCursor {
+    WaitCursor() { cursorWait(); }
+    ~WaitCursor() { cursorArrow(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 // Runs pending window events (timers, repaints, input) and returns.
 void processEvents();

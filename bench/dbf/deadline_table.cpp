@@ -20,9 +20,11 @@ std::string dataDir() {
     return dir.string();
 }
 
-std::string deadlineTable(uint32_t records) {
+std::string deadlineTable(uint32_t records, int owners) {
     using namespace dn::dbf;
-    const std::string name = dataDir() + "/SCAD" + std::to_string(records);
+    std::string name = dataDir() + "/SCAD" + std::to_string(records);
+    if (owners != 10)
+        name += "S" + std::to_string(owners);
     const std::string path = Table::tablePath(name);
     if (std::filesystem::exists(path)) {
         try {
@@ -46,7 +48,8 @@ std::string deadlineTable(uint32_t records) {
     char buf[32];
     for (uint32_t i = 0; i < records; ++i) {
         t.append();
-        t.put(cf, dn::schema::slotCode(1 + static_cast<int>(rng() % 10)));
+        t.put(cf,
+              dn::schema::slotCode(1 + static_cast<int>(rng() % static_cast<unsigned>(owners))));
         t.put(df, first.addDays(static_cast<int>(rng() % static_cast<unsigned>(days))));
         if (rng() % 2) {
             std::snprintf(buf, sizeof buf, "%02u:%02u", static_cast<unsigned>(rng() % 24),

@@ -10,10 +10,10 @@ namespace dnbench {
 std::string dataDir();
 
 // A deadline table (the layout of SCADENZE) of `records` records in dataDir(),
-// generated once and reused afterwards: slots 1 to 10 in turn at random, due dates
+// generated once and reused afterwards: slots 1 to `owners` at random, due dates
 // spread uniformly over the ten years 2021-2030, a time on about half of them, a
 // task text of 20 to 120 characters each, and about 1% not done. Deterministic.
 // Returns the table file's path.
-std::string deadlineTable(uint32_t records);
+std::string deadlineTable(uint32_t records, int owners = 10);
 
 } // namespace dnbench

@@ -21,26 +21,29 @@ void DBLOCK(bool record) {
                messages().currentWait());
 }
 
-void DBAPP() {
+void DBAPP(bool keepTableLock) {
     const std::optional<std::string> remembered = messages().currentWait();
     WorkArea& a = area();
     DBLOCK(false);
+    auto appended = [&] {
+        a.goTo(a.table().recno());
+        if (!keepTableLock)
+            DBLOCK(true);
+    };
     // The append cannot fail for another instance's lock while this one holds the
     // table lock; the loop covers systems that must release it to narrow it.
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < kQuietWait) {
-        if (a.table().append()) {
-            a.goTo(a.table().recno());
-            DBLOCK(true);
+        if (a.table().append(keepTableLock)) {
+            appended();
             return;
         }
         std::this_thread::sleep_for(kRetryPause);
     }
     WaitMessage busy(remembered, kBusyText);
-    while (!a.table().append())
+    while (!a.table().append(keepTableLock))
         std::this_thread::sleep_for(kRetryPause);
-    a.goTo(a.table().recno());
-    DBLOCK(true);
+    appended();
 }
 
 void DBDEL(bool commit) {

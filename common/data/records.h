@@ -12,8 +12,10 @@ namespace dn::data {
 void DBLOCK(bool record);
 
 // Appends a blank record under the table lock; on return it is the current record
-// and locked (only it). The caller fills it, commits and unlocks.
-void DBAPP();
+// and locked (only it). The caller fills it, commits and unlocks. With
+// keepTableLock the table lock stays held instead, covering the new record, until
+// the caller unlocks: no other instance reads the table before the caller's write.
+void DBAPP(bool keepTableLock = false);
 
 // Marks the current record deleted under the table lock, commits it when commit is
 // true, and leaves the pointer on the record that followed it in the controlling

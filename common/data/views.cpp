@@ -36,6 +36,29 @@ KeySearchState& keySearch() {
     return s;
 }
 
+// Closes the area's orders, deletes its view file, opens the other index files
+// again in their order and makes controlling the order named remembered, or, with
+// useSaved, the order saved before the area's first view (when one was saved);
+// then sets the scope bounds that were set and goes to the first record.
+void reopenWithoutView(WorkArea& a, const std::string& file, const std::vector<std::string>& others,
+                       const std::string& remembered, bool useSaved, const dbf::IndexScope& scope) {
+    const int n = a.number();
+    a.closeOrders();
+    platform::removeFile(file);
+    a.clearView();
+    for (const std::string& f : others)
+        a.addOrder(f);
+    int target = remembered.empty() ? 0 : a.orderNamed(remembered);
+    if (useSaved && n >= 1 && n <= kViewAreas && savedOrders()[static_cast<size_t>(n)]) {
+        target = *savedOrders()[static_cast<size_t>(n)];
+        if (target > a.orderCount())
+            target = 0;
+    }
+    a.setControlling(target);
+    a.carryScope(scope);
+    a.goTop();
+}
+
 } // namespace
 
 CondBlock conditionOf(const std::string& text) {
@@ -71,21 +94,33 @@ void DBSETVIEW(CondBlock cond, const std::string& condText, const ViewOptions& o
     } closeWait{!quiet};
 
     const std::string current = a.controlling() ? a.order(a.controlling()).tag() : std::string();
-    if (!options.keepSavedOrder && current.rfind(viewTag(n).substr(0, 5), 0) != 0)
+    const bool fromView = current.rfind(viewTag(n).substr(0, 5), 0) == 0;
+    if (!options.keepSavedOrder && !fromView)
         savedOrders()[static_cast<size_t>(n)] = a.controlling();
-    if (!options.useCurrentOrder)
+    try {
+        if (!options.useCurrentOrder)
+            a.closeOrders();
+        a.clearView();
+        a.createOrder(file, "", keyText, {}, options.unique, "!DELETED()", cond,
+                      options.useCurrentOrder);
         a.closeOrders();
-    a.clearView();
-    a.createOrder(file, "", keyText, {}, options.unique, "!DELETED()", cond,
-                  options.useCurrentOrder);
-    a.closeOrders();
-    for (const std::string& f : others)
-        a.addOrder(f);
-    const int view = a.addOrder(file, cond);
-    a.setView(file, cond, condText);
-    a.setControlling(view);
-    a.carryScope(scope);
-    a.goTop();
+        for (const std::string& f : others)
+            a.addOrder(f);
+        const int view = a.addOrder(file, cond);
+        a.setView(file, cond, condText);
+        a.setControlling(view);
+        a.carryScope(scope);
+        a.goTop();
+    } catch (...) {
+        // A failed build leaves the area as it was without a view, not with its
+        // orders closed: in its order and scope, at the first record. The failure
+        // goes on to the handler.
+        try {
+            reopenWithoutView(a, file, others, current, fromView, scope);
+        } catch (...) {
+        }
+        throw;
+    }
 }
 
 void DBCLEARVIEW(bool keepCurrent) {
@@ -103,21 +138,7 @@ void DBCLEARVIEW(bool keepCurrent) {
         const bool done = protect([&] {
             if (!others)
                 others = ORDLIST(file);
-            a.closeOrders();
-            platform::removeFile(file);
-            a.clearView();
-            for (const std::string& f : *others)
-                a.addOrder(f);
-            int target = remembered.empty() ? 0 : a.orderNamed(remembered);
-            if (!keepCurrent && n >= 1 && n <= kViewAreas &&
-                savedOrders()[static_cast<size_t>(n)]) {
-                target = *savedOrders()[static_cast<size_t>(n)];
-                if (target > a.orderCount())
-                    target = 0;
-            }
-            a.setControlling(target);
-            a.carryScope(scope);
-            a.goTop();
+            reopenWithoutView(a, file, *others, remembered, !keepCurrent, scope);
         });
         if (done)
             return;

@@ -456,7 +456,7 @@ void Table::commit() {
     }
 }
 
-bool Table::append() {
+bool Table::append(bool keepFileLock) {
     requireWritable();
     write();
     if (options_.shared && !fileLocked_ && !lockFile())
@@ -488,7 +488,7 @@ bool Table::append() {
     knownCount_ = recno;
     recno_ = recno;
     buffer_ = std::move(blank);
-    if (options_.shared) {
+    if (options_.shared && !keepFileLock) {
         // Only the new record stays locked.
         fileLocked_ = false;
         if (file_.narrowLock(kFileLockOffset, kFileLockLength, kRecordLockBase + recno, 1))

@@ -161,8 +161,10 @@ public:
     // returns false (nothing changed) when another open holds any lock. On success
     // the file lock is released and the new record is locked, as with every dBase
     // store (the record lock is lost only if another process takes the file lock in
-    // the instant between, on systems that cannot narrow a lock in place).
-    bool append();
+    // the instant between, on systems that cannot narrow a lock in place). With
+    // keepFileLock the file lock stays held and covers the new record, so that no
+    // other open sees the table between the append and the caller's first write.
+    bool append(bool keepFileLock = false);
 
     // --- locks (never wait; false when another open holds a conflicting lock) ---
 

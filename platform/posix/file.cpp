@@ -207,6 +207,12 @@ void File::unlock(uint64_t offset, uint64_t length) {
 }
 
 bool File::narrowLock(uint64_t offset, uint64_t length, uint64_t keepOffset, uint64_t keepLength) {
+    const FaultHooks hooks = currentFaultHooks();
+    if (hooks.betweenNarrow) {
+        unlock(offset, length);
+        hooks.betweenNarrow(path_);
+        return tryLock(keepOffset, keepLength, LockKind::Exclusive);
+    }
     // Releasing the parts on either side leaves the kept bytes locked all along.
     if (keepOffset > offset)
         unlock(offset, keepOffset - offset);

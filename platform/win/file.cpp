@@ -209,6 +209,8 @@ void File::unlock(uint64_t offset, uint64_t length) {
 bool File::narrowLock(uint64_t offset, uint64_t length, uint64_t keepOffset, uint64_t keepLength) {
     // A Windows lock cannot be split: release it and lock the kept bytes again.
     unlock(offset, length);
+    if (const FaultHooks hooks = currentFaultHooks(); hooks.betweenNarrow)
+        hooks.betweenNarrow(path_);
     return tryLock(keepOffset, keepLength, LockKind::Exclusive);
 }
 

@@ -5,6 +5,7 @@
 #include "common/util/cp1252.h"
 #include "common/util/trim.h"
 #include "data_test_util.h"
+#include "platform/file.h"
 #include "platform/fileops.h"
 #include <algorithm>
 #include <fstream>
@@ -251,6 +252,30 @@ TEST_F(ViewsTest, ClearingStartsAgainAfterAFailureAndGivesUpWhenItStays) {
     EXPECT_EQ(msgs.askedTexts().size(), 3u);
     EXPECT_EQ(ORDLIST().size(), 0u);
     EXPECT_TRUE(instanceFiles().empty());
+}
+
+TEST_F(ViewsTest, AFailedBuildLeavesTheAreaInItsScopedOrderWithoutAView) {
+    openDeadlines(sample);
+    scopeSlot(2);
+    DBSETVIEW(pending(), "first");
+    DBCLEARVIEW(false);
+    // The view's index is built in a scratch file: a full disk there.
+    platform::FaultHooks hooks;
+    hooks.onWrite = [](const std::string& path, uint64_t, size_t) -> long long {
+        return path.size() > 4 && path.compare(path.size() - 4, 4, ".TMP") == 0 ? 0 : -1;
+    };
+    platform::setFaultHooks(hooks);
+    EXPECT_FALSE(protect([] { DBSETVIEW(pending(), "second"); }));
+    platform::clearFaultHooks();
+    ASSERT_EQ(msgs.asked().size(), 1u);
+    EXPECT_EQ(ORDNAME(), "SCADENZE");
+    EXPECT_EQ(area().viewText(), "");
+    EXPECT_EQ(area().scope().top, code(2));
+    EXPECT_EQ(rows().size(), 5u);
+    EXPECT_TRUE(instanceFiles().empty());
+    // A later search works as ever.
+    DBSETVIEW(pending(), "third");
+    EXPECT_EQ(rows().size(), 3u);
 }
 
 TEST_F(ViewsTest, OrderListInItsThreeForms) {

@@ -124,6 +124,20 @@ TEST(TableLocks, AppendTakesTheFileLockAndLeavesOnlyTheNewRecordLocked) {
     EXPECT_EQ(b.recno(), 4u);
     EXPECT_EQ(a.recordCount(), 4u);
     EXPECT_FALSE(a.lockRecord(4));
+    // Keeping the file lock: the new record is written under it and nobody else
+    // gets in, not even to lock an older record.
+    b.unlockAll();
+    ASSERT_TRUE(a.append(true));
+    EXPECT_EQ(a.recno(), 5u);
+    EXPECT_TRUE(a.isFileLocked());
+    a.put("GENERAZIO", dn::Value("         1"));
+    a.write();
+    EXPECT_FALSE(b.lockRecord(1));
+    EXPECT_FALSE(b.lockFile());
+    a.unlockAll();
+    ASSERT_TRUE(b.lockFile());
+    b.goTo(5);
+    EXPECT_EQ(b.get("GENERAZIO").text(), "         1");
 }
 
 TEST(TableLocks, WritesNeedTheLockAndTakingItRereadsTheRecord) {
