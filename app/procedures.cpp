@@ -19,24 +19,4 @@ void RICARICA() {
     ui::POPMSG(kNotYetAvailable, 1);
 }
 
-void STAMPA(const std::string&) {
-    ui::POPMSG(kNotYetAvailable, 1);
-}
-
-void STAMPA2(TDialog&, const std::string&) {
-    ui::POPMSG(kNotYetAvailable, 1);
-}
-
-void STAMPA3() {
-    ui::POPMSG(kNotYetAvailable, 1);
-}
-
-void STAMPA4(TDialog&) {
-    ui::POPMSG(kNotYetAvailable, 1);
-}
-
-void BUSTA(TDialog&) {
-    ui::POPMSG(kNotYetAvailable, 1);
-}
-
 } // namespace dn::app
