@@ -141,12 +141,14 @@ void SCADENZE(TDialog& panel, int clickRow, int n, std::optional<Date> date) {
 
         // Every action works on the list's area and is a protected block of its own:
         // a failure (its message shown by the error handler) closes the window, and
-        // the table with it.
-        auto act = [&](const std::function<void()>& work, bool retitle) {
+        // the table with it. The list is resynchronised after each (EVASA does it
+        // itself).
+        auto act = [&](const std::function<void()>& work, bool retitle, bool resync = true) {
             const bool done = data::protect([&] {
                 data::DBSELECTAREA(listArea);
                 work();
-                resyncList(dlg);
+                if (resync)
+                    resyncList(dlg);
                 if (retitle)
                     dlg.SetText(title());
             });
@@ -154,7 +156,7 @@ void SCADENZE(TDialog& panel, int clickRow, int n, std::optional<Date> date) {
                 dlg.End(0);
         };
         auto edit = [&] { act([&] { SCADENZA(false, code, name); }, false); };
-        auto toggle = [&] { act([&] { EVASA(dlg); }, false); };
+        auto toggle = [&] { act([&] { EVASA(dlg); }, false, false); };
         auto notAtEnd = [&a] { return !a.eof(); };
 
         TWBrowse::Options lo;
