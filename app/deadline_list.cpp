@@ -22,6 +22,7 @@
 #include "toolkit/keys.h"
 #include "toolkit/toolkit.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -31,6 +32,8 @@ namespace {
 
 // Column 4 shows the done flag; a click there toggles it.
 constexpr int kDoneColumn = 4;
+// Column widths in pixels: date, time, task, done flag.
+constexpr int kDateWidth = 98, kTimeWidth = 38, kTaskWidth = 451, kDoneWidth = 16;
 
 std::string firstWord(const std::string& s, size_t n) {
     return s.substr(0, n);
@@ -141,12 +144,14 @@ void SCADENZE(TDialog& panel, int clickRow, int n, std::optional<Date> date) {
 
         // Every action works on the list's area and is a protected block of its own:
         // a failure (its message shown by the error handler) closes the window, and
-        // the table with it.
-        auto act = [&](const std::function<void()>& work, bool retitle) {
+        // the table with it. The list is resynchronised after each (EVASA does it
+        // itself).
+        auto act = [&](const std::function<void()>& work, bool retitle, bool resync = true) {
             const bool done = data::protect([&] {
                 data::DBSELECTAREA(listArea);
                 work();
-                resyncList(dlg);
+                if (resync)
+                    resyncList(dlg);
                 if (retitle)
                     dlg.SetText(title());
             });
@@ -154,12 +159,12 @@ void SCADENZE(TDialog& panel, int clickRow, int n, std::optional<Date> date) {
                 dlg.End(0);
         };
         auto edit = [&] { act([&] { SCADENZA(false, code, name); }, false); };
-        auto toggle = [&] { act([&] { EVASA(dlg); }, false); };
+        auto toggle = [&] { act([&] { EVASA(dlg); }, false, false); };
         auto notAtEnd = [&a] { return !a.eof(); };
 
         TWBrowse::Options lo;
         lo.headers = {"DATA", "ORA", "INCOMBENZA", "E", ""};
-        lo.colSizes = {98, 38, 451, 16, 0};
+        lo.colSizes = {kDateWidth, kTimeWidth, kTaskWidth, kDoneWidth, 0};
         lo.justify = {TWBrowse::Left, TWBrowse::Center, TWBrowse::Left, TWBrowse::Center,
                       TWBrowse::Left};
         lo.source = std::make_shared<ui::AreaRows>(a);
@@ -179,6 +184,10 @@ void SCADENZE(TDialog& panel, int clickRow, int n, std::optional<Date> date) {
             else if (key == vk::Space)
                 toggle();
         };
+        // The four widths together are wider than the list: the task column takes what
+        // the others leave, so that the done column stays in sight.
+        list->aColSizes[2] = std::clamp(list->nClientWidth() - kDateWidth - kTimeWidth - kDoneWidth,
+                                        100, kTaskWidth);
         list->nClrText = [&a] { return holidayRow(a) ? kHolidayRow : tk::rgb(0, 0, 0); };
         list->nClrBackFocus = [&a] { return holidayRow(a) ? kHolidayRow : tk::getSysColor(13); };
 

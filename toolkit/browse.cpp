@@ -254,6 +254,16 @@ void TWBrowse::SetSource(std::shared_ptr<RowSource> source) {
     Refresh();
 }
 
+int TWBrowse::nClientWidth() const {
+    auto* v = tk::viewOf(this);
+    if (!v)
+        return 0;
+    // Before the list first shows its viewport has no size yet; its frame's inside does.
+    if (v->isVisible())
+        return v->viewport()->width();
+    return v->contentsRect().width() - v->verticalScrollBar()->sizeHint().width();
+}
+
 int TWBrowse::RowHeight() const {
     return hWnd() ? QFontMetrics(hWnd()->font()).height() + 3 : 16;
 }

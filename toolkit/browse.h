@@ -72,6 +72,9 @@ public:
     int nAtRow(int y) const;
     // Number of rows that fit on screen.
     int nRowCount() const { return rowCount_; }
+    // Pixels across that the columns can take: the list inside its frame and its
+    // vertical scroll bar.
+    int nClientWidth() const;
     // Number of rows in the source (read on Refresh).
     long nLen() const { return len_; }
     // Texts of the rows read for the screen, top to bottom (what it shows).

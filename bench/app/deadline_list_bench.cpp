@@ -6,17 +6,23 @@
 // $DN_BENCH_DIR and copied with its index into a data folder of its own; the
 // clock is the machine's, so the list shows what is pending up to today.
 
+#include "app/deadline_list.h"
 #include "app/panel.h"
 #include "app/procedures.h"
 #include "app/settings.h"
 #include "app/tables.h"
 #include "bench/dbf/deadline_table.h"
 #include "common/config/variables.h"
+#include "common/data/guard.h"
+#include "common/data/indexes.h"
 #include "common/data/library.h"
 #include "common/data/tables.h"
+#include "common/data/views.h"
+#include "common/data/workspace.h"
 #include "common/schema/tables.h"
 #include "common/ui/ctl.h"
 #include "common/ui/startup.h"
+#include "common/util/clock.h"
 #include "toolkit/browse.h"
 #include "toolkit/controls.h"
 #include "toolkit/dialog.h"
@@ -174,6 +180,40 @@ void BM_PageDownPendingView(benchmark::State& state) {
     keystrokes(state, false, Qt::Key_PageDown, {});
 }
 BENCHMARK(BM_PageDownPendingView)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The list's first view alone, as the list lays it (only the slot's keys up to
+// today walked), against the same view built by a pass over the whole table.
+void pendingView(benchmark::State& state, bool wholeTable) {
+    fixture();
+    const std::string code = schema::slotCode(1);
+    const Date today = clock::today();
+    data::AreaGuard guard;
+    guard.open(schema::kDeadlines);
+    data::ORDADD(schema::kDeadlines);
+    data::ORDSCOPE(0, Value(code));
+    data::ORDSCOPE(1, Value(code));
+    for (auto _ : state) {
+        data::DBCLEARVIEW();
+        if (wholeTable)
+            data::DBSETVIEW(
+                [today] {
+                    return data::FIELDGET("DATA").date() <= today &&
+                           !data::FIELDGET("EVASA").logical();
+                },
+                app::kPendingViewText);
+        else
+            app::setPendingView(code, today);
+    }
+    state.counters["rows_in_view"] = static_cast<double>(data::ORDKEYCOUNT());
+}
+void BM_PendingViewSlotKeysUpToToday(benchmark::State& state) {
+    pendingView(state, false);
+}
+BENCHMARK(BM_PendingViewSlotKeysUpToToday)->Unit(benchmark::kMillisecond)->UseRealTime();
+void BM_PendingViewWholeTable(benchmark::State& state) {
+    pendingView(state, true);
+}
+BENCHMARK(BM_PendingViewWholeTable)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

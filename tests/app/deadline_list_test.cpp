@@ -136,6 +136,9 @@ TEST_F(DeadlineList, HolidaysAndSundaysAreRedSaturdaysAndWorkdaysAreNot) {
                 EXPECT_EQ(list.Rows()[i].text, red[i] ? kRed : black) << i;
                 EXPECT_EQ(list.Rows()[i].focusPane, red[i] ? kRed : highlight) << i;
             }
+            // The done column is in sight: the task column gives way to it.
+            EXPECT_LE(list.aColSizes[0] + list.aColSizes[1] + list.aColSizes[2] + list.aColSizes[3],
+                      list.nClientWidth());
             // The selected holiday row is painted red across.
             listKey(d, Qt::Key_Down);
             const QImage shot = list.hWnd()->grab().toImage();
