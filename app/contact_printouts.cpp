@@ -102,14 +102,9 @@ void STAMPA4(TDialog& dlg) {
         PRINTTXT({}, nl, false, nl, false, *prn, &arial);
     PRINTTXT({"NOTE:"}, nl, false, nl, false, *prn, &bold);
     PRINTTXT({}, nl, false, nl, false, *prn, &arial);
-    const auto notes = wrapLines(ui::MEMOADJ(controlText(dlg, "note_")), ui::kMemoLineWidth);
-    for (size_t i = 0; i < kCardNoteLines; ++i)
-        PRINTTXT({i < notes.size() ? notes[i] : std::string()}, nl, false, nl, false, *prn,
-                 &courier, nl, true);
+    ui::PRINTMEMO(controlText(dlg, "note_"), kCardNoteLines, *prn, &courier);
 
-    prn->EndPage();
-    ui::SETPROW(0);
-    prn->End();
+    endGridPrint(*prn);
 }
 
 void BUSTA(TDialog& dlg) {
@@ -128,9 +123,7 @@ void BUSTA(TDialog& dlg) {
         PRINTTXT({}, nl, false, nl, false, *prn, &bold);
         PRINTTXT({text}, 30, false, nl, false, *prn, &bold);
     }
-    prn->EndPage();
-    ui::SETPROW(0);
-    prn->End();
+    endGridPrint(*prn);
 }
 
 } // namespace dn::app

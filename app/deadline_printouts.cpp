@@ -95,14 +95,9 @@ void STAMPA2(TDialog& editor, const std::string& name) {
         PRINTTXT({}, nl, false, nl, false, *prn, &arial);
     PRINTTXT({"INCOMBENZA:"}, nl, false, nl, false, *prn, &bold);
     PRINTTXT({}, nl, false, nl, false, *prn, &arial);
-    const auto lines = wrapLines(ui::MEMOADJ(controlText(editor, "inco")), ui::kMemoLineWidth);
-    for (size_t i = 0; i < kSheetTaskLines; ++i)
-        PRINTTXT({i < lines.size() ? lines[i] : std::string()}, nl, false, nl, false, *prn,
-                 &courier, nl, true);
+    ui::PRINTMEMO(controlText(editor, "inco"), kSheetTaskLines, *prn, &courier);
 
-    prn->EndPage();
-    ui::SETPROW(0);
-    prn->End();
+    endGridPrint(*prn);
 }
 
 } // namespace dn::app

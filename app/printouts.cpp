@@ -1,6 +1,7 @@
 #include "app/printouts.h"
 
 #include "common/ui/ctl.h"
+#include "common/ui/linegrid.h"
 #include "common/util/format.h"
 
 #include "toolkit/control.h"
@@ -17,6 +18,12 @@ std::string controlText(TDialog& dlg, std::string_view name) {
     if (v.isDate())
         return v.date().isEmpty() ? std::string() : v.date().toText();
     return CVALTOCHAR(v);
+}
+
+void endGridPrint(TPrinter& prn) {
+    prn.EndPage();
+    ui::SETPROW(0);
+    prn.End();
 }
 
 } // namespace dn::app

@@ -115,6 +115,13 @@ void PRINTTXT(const std::vector<std::string>& texts, std::optional<int> col, boo
     prn.Say(currentRow, x, text, font, o);
 }
 
+void PRINTMEMO(std::string_view text, int lines, TPrinter& prn, const TFont* font) {
+    const auto wrapped = wrapLines(MEMOADJ(text), kMemoLineWidth);
+    for (size_t i = 0; i < static_cast<size_t>(std::max(lines, 0)); ++i)
+        PRINTTXT({i < wrapped.size() ? wrapped[i] : std::string()}, std::nullopt, false,
+                 std::nullopt, false, prn, font, std::nullopt, true);
+}
+
 std::string MEMOADJ(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 8);

@@ -59,4 +59,9 @@ void PRINTTXT(const std::vector<std::string>& texts, std::optional<int> col, boo
 // is printed unstretched.
 std::string MEMOADJ(std::string_view text);
 
+// Prints exactly `lines` new lines in font: the memo text prepared with MEMOADJ,
+// word-wrapped at kMemoLineWidth characters and printed justified; lines past
+// its end are empty, text past the last line is not printed.
+void PRINTMEMO(std::string_view text, int lines, TPrinter& prn, const TFont* font);
+
 } // namespace dn::ui
