@@ -8,6 +8,7 @@
 #include "common/ui/valid.h"
 #include "common/util/cp1252.h"
 #include "common/util/format.h"
+#include "common/util/trim.h"
 #include "toolkit/binding.h"
 #include "toolkit/controls.h"
 #include "toolkit/dialog.h"
@@ -59,7 +60,7 @@ void RICERCA() {
     if (dlg.Activate(opts) != 1)
         return;
 
-    const std::string condition = searchText(from, to, std::string(ui::trimRight(text)));
+    const std::string condition = searchText(from, to, std::string(trimRight(text)));
     if (condition.empty())
         return;
     // A failed replacement shows the handler's message and leaves the list in the

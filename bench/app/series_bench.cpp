@@ -21,6 +21,7 @@
 #include "common/data/tables.h"
 #include "common/data/views.h"
 #include "common/data/workspace.h"
+#include "common/schema/tables.h"
 #include "common/util/cp1252.h"
 
 #include <benchmark/benchmark.h>
@@ -55,13 +56,13 @@ public:
         setInstance("\x7f"
                     "BENCH",
                     (root_ / "inst").string(), holdMarker((root_ / "inst").string()));
-        if (!app::ensureIndex(app::kDeadlines, app::kDeadlineKey, app::deadlineKey()))
+        if (!app::ensureIndex(dn::schema::kDeadlines, dn::schema::kDeadlineKey, app::deadlineKey()))
             throw std::runtime_error("index not built");
         DBSELECTAREA(1);
-        DBOPEN(true, {}, app::kDeadlines);
-        ORDADD(app::kDeadlines);
-        ORDSCOPE(0, Value(app::slotCode(1)));
-        ORDSCOPE(1, Value(app::slotCode(1)));
+        DBOPEN(true, {}, dn::schema::kDeadlines);
+        ORDADD(dn::schema::kDeadlines);
+        ORDSCOPE(0, Value(dn::schema::slotCode(1)));
+        ORDSCOPE(1, Value(dn::schema::slotCode(1)));
         DBGOTOP();
     }
     ~Folder() {
@@ -95,7 +96,7 @@ void million() {
     Folder& f = folder(1000000, 10);
     if (!f.viewed) {
         // The list's first view: slot 1's pending deadlines up to a day in the table.
-        app::setPendingView(app::slotCode(1), Date::fromYmd(2025, 6, 30));
+        app::setPendingView(dn::schema::slotCode(1), Date::fromYmd(2025, 6, 30));
         f.viewed = true;
     }
 }
@@ -107,7 +108,7 @@ void BM_SeriesDailyTenYears(benchmark::State& state) {
     s.end = kLast;
     s.text = kText;
     for (auto _ : state)
-        app::generateSeries(app::slotCode(1), s);
+        app::generateSeries(dn::schema::slotCode(1), s);
     state.counters["records"] = static_cast<double>(app::seriesDates(s).size());
     state.counters["table"] = static_cast<double>(DBLASTREC());
 }
@@ -118,7 +119,7 @@ BENCHMARK(BM_SeriesDailyTenYears)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_SeriesPlainAppend(benchmark::State& state) {
     million();
     const int count = kLast - kFirst + 1;
-    const std::string code = app::slotCode(1);
+    const std::string code = dn::schema::slotCode(1);
     for (auto _ : state) {
         for (int i = 0; i < count; ++i) {
             DBAPP();

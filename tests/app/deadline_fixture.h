@@ -6,10 +6,10 @@
 // and to look at it.
 
 #include "app/deadline_list.h"
+#include "app/panel_fixture.h"
 #include "app/procedures.h"
 #include "common/ui/ctl.h"
 #include "common/util/calendar.h"
-#include "panel/panel_fixture.h"
 #include "toolkit/browse.h"
 
 #include <QAbstractScrollArea>

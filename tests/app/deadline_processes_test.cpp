@@ -8,7 +8,7 @@
 #include "app/settings.h"
 #include "common/data/wait.h"
 #include "common/util/scramble.h"
-#include "platform/mounts.h"
+#include "tests/support/mounts.h"
 #include "tests/support/process.h"
 
 #include <fstream>
@@ -188,7 +188,7 @@ TEST_F(TwoComputers, PasswordThatCannotBeSavedSaysSoAndHoldsForThisRunOnly) {
     ASSERT_TRUE(dn::app::loadOrWriteConfig());
     const std::string cfg = (fs::path(folder_.path()) / "DELTRA.CFG").string();
     const std::string before = configFile();
-    auto mount = fstest::ScopedMount::bind(cfg, cfg, true);
+    auto mount = dn::test::ScopedMount::bind(cfg, cfg, true);
     if (!mount.ok())
         GTEST_SKIP() << mount.error();
     const std::string code = dn::schema::slotCode(1);

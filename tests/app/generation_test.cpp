@@ -9,6 +9,7 @@
 #include "common/data/indexes.h"
 #include "common/data/records.h"
 #include "common/data/workspace.h"
+#include "common/schema/tables.h"
 #include "common/ui/popmsg.h"
 #include "toolkit/controls.h"
 
@@ -244,7 +245,7 @@ TEST_F(Generation, DialogWritesOneSeriesForTheSlotAndTheListShowsItsTitle) {
                       "28/04/2027", "28/05/2027", "28/06/2027"};
     for (size_t i = 0; i < dates.size(); ++i) {
         const Generated& g = all[i + 1];
-        EXPECT_EQ(g.code, dn::app::slotCode(1));
+        EXPECT_EQ(g.code, dn::schema::slotCode(1));
         EXPECT_EQ(g.date, dates[i]);
         EXPECT_EQ(g.time, "09:30");
         EXPECT_EQ(g.text, "Versamento IVA");
@@ -374,7 +375,7 @@ protected:
         s.start = kToday;
         s.end = kToday.addDays(days - 1);
         s.text = "Serie";
-        return dn::app::generateSeries(dn::app::slotCode(1), s);
+        return dn::app::generateSeries(dn::schema::slotCode(1), s);
     }
     static void deleteSeries(const std::string& series) {
         dn::data::AreaGuard guard;

@@ -2,11 +2,13 @@
 
 #include "app/passwords.h"
 
+#include "app/panel_fixture.h"
 #include "app/settings.h"
 #include "common/util/scramble.h"
-#include "panel/panel_fixture.h"
 
 #include <QLineEdit>
+
+#include <fstream>
 
 using namespace paneltest;
 namespace t = dn::test;

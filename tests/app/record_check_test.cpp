@@ -4,7 +4,7 @@
 
 #include "app/record_check.h"
 
-#include "panel/panel_fixture.h"
+#include "app/panel_fixture.h"
 
 using namespace paneltest;
 using namespace dn::data;

@@ -2,7 +2,7 @@
 // the third adds single deadlines. Each worker narrows its locks the Windows way
 // (see series_worker.cpp).
 
-#include "panel/panel_fixture.h"
+#include "app/panel_fixture.h"
 
 #include "common/data/indexes.h"
 #include "tests/support/process.h"
@@ -16,11 +16,15 @@ namespace {
 
 class SeriesProcesses : public PanelFixture {};
 
-// "SERIES <n>" of a generation, or "" when it printed none.
-std::string seriesOf(const dn::test::Process& p) {
-    for (const std::string& l : p.lines)
-        if (l.rfind("SERIES ", 0) == 0)
-            return l.substr(7);
+// Reads a worker's lines up to "DONE ..." and returns that line; the number of a
+// "SERIES <n>" line read on the way goes to series.
+std::string doneLine(dn::test::ChildProcess& p, std::string& series) {
+    while (auto l = p.readLine()) {
+        if (l->rfind("SERIES ", 0) == 0)
+            series = l->substr(7);
+        if (l->rfind("DONE", 0) == 0)
+            return *l;
+    }
     return std::string();
 }
 
@@ -31,26 +35,27 @@ TEST_F(SeriesProcesses, TwoGenerationsAndAnAppenderLoseNothingAndShareNoNumber) 
     const std::string folder = fs::current_path().string();
     constexpr int kSingles = 150;
     // Daily series of 200 days each, and the single deadlines.
-    std::vector<std::unique_ptr<dn::test::Process>> workers;
-    workers.push_back(std::make_unique<dn::test::Process>(
+    std::vector<std::unique_ptr<dn::test::ChildProcess>> workers;
+    workers.push_back(std::make_unique<dn::test::ChildProcess>(
         DN_SERIES_WORKER,
         std::vector<std::string>{"generate", folder, "1", "20260101", "20260719", "Serie A"}));
-    workers.push_back(std::make_unique<dn::test::Process>(
+    workers.push_back(std::make_unique<dn::test::ChildProcess>(
         DN_SERIES_WORKER,
         std::vector<std::string>{"generate", folder, "2", "20260101", "20260719", "Serie B"}));
-    workers.push_back(std::make_unique<dn::test::Process>(
+    workers.push_back(std::make_unique<dn::test::ChildProcess>(
         DN_SERIES_WORKER,
         std::vector<std::string>{"append", folder, "3", std::to_string(kSingles), "Singola"}));
     for (auto& w : workers)
         ASSERT_EQ(w->waitFor("READY"), "READY");
     for (auto& w : workers)
-        w->writeLine("GO");
-    for (auto& w : workers) {
-        EXPECT_EQ(w->waitFor("DONE"), "DONE 1");
-        EXPECT_EQ(w->wait(), 0);
+        w->send("GO");
+    std::string series[3];
+    for (size_t i = 0; i < workers.size(); ++i) {
+        EXPECT_EQ(doneLine(*workers[i], series[i]), "DONE 1");
+        EXPECT_EQ(workers[i]->wait(), 0);
     }
-    const std::string a = seriesOf(*workers[0]);
-    const std::string b = seriesOf(*workers[1]);
+    const std::string a = series[0];
+    const std::string b = series[1];
     EXPECT_NE(a, b);
     EXPECT_TRUE((a == "        13" && b == "        14") ||
                 (a == "        14" && b == "        13"))

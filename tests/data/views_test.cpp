@@ -267,7 +267,7 @@ TEST_F(ViewsTest, AFailedBuildLeavesTheAreaInItsScopedOrderWithoutAView) {
     platform::setFaultHooks(hooks);
     EXPECT_FALSE(protect([] { DBSETVIEW(pending(), "second"); }));
     platform::clearFaultHooks();
-    ASSERT_EQ(msgs.asked().size(), 1u);
+    ASSERT_EQ(msgs.asked.size(), 1u);
     EXPECT_EQ(ORDNAME(), "SCADENZE");
     EXPECT_EQ(area().viewText(), "");
     EXPECT_EQ(area().scope().top, code(2));

@@ -7,14 +7,15 @@
 // whole screen is also taken by `import -window root` as NAME-screen.png.
 
 #include "app/panel.h"
+#include "app/panel_fixture.h"
 #include "app/procedures.h"
 #include "app/settings.h"
 #include "app/tables.h"
 #include "common/config/variables.h"
 #include "common/data/library.h"
+#include "common/schema/tables.h"
 #include "common/ui/startup.h"
 #include "common/util/clock.h"
-#include "panel/panel_fixture.h"
 #include "tests/support/gui.h"
 #include "toolkit/controls.h"
 #include "toolkit/dialog.h"
@@ -73,8 +74,8 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(folder);
     std::filesystem::current_path(folder);
     dn::ui::installUi();
-    dn::app::ensureTable(dn::app::kDeadlines, dn::app::deadlineFields());
-    dn::app::ensureIndex(dn::app::kDeadlines, dn::app::kDeadlineKey, dn::app::deadlineKey());
+    dn::app::ensureTable(dn::schema::kDeadlines, dn::schema::deadlineFields());
+    dn::app::ensureIndex(dn::schema::kDeadlines, dn::schema::kDeadlineKey, dn::app::deadlineKey());
     dn::app::createConfigVariables();
     dn::config::variables().set("CFG_NM01", dn::Value("Ufficio"));
     dn::config::variables().set("CFG_NM02", dn::Value("Anna"));

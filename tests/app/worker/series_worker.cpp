@@ -21,6 +21,7 @@
 #include "common/data/library.h"
 #include "common/data/records.h"
 #include "common/data/workspace.h"
+#include "common/schema/tables.h"
 #include "common/util/messages.h"
 #include "platform/file.h"
 
@@ -44,7 +45,7 @@ bool generate(char** argv) {
     s.start = dn::Date::fromDtos(argv[4]);
     s.end = dn::Date::fromDtos(argv[5]);
     s.text = argv[6];
-    const std::string series = dn::app::generateSeries(dn::app::slotCode(std::atoi(argv[3])), s);
+    const std::string series = dn::app::generateSeries(dn::schema::slotCode(std::atoi(argv[3])), s);
     say("SERIES " + series);
     return true;
 }
@@ -54,7 +55,7 @@ bool append(char** argv) {
     const int count = std::atoi(argv[4]);
     for (int i = 1; i <= count; ++i) {
         DBAPP();
-        FIELDPUT("CODICE", dn::Value(dn::app::slotCode(std::atoi(argv[3]))));
+        FIELDPUT("CODICE", dn::Value(dn::schema::slotCode(std::atoi(argv[3]))));
         FIELDPUT("DATA", dn::Value(dn::Date::fromYmd(2026, 1, 1).addDays(i)));
         FIELDPUT("INCOMBENZA", dn::Value(std::string(argv[5]) + " " + std::to_string(i)));
         DBCOMMIT();
@@ -80,8 +81,8 @@ int main(int argc, char** argv) {
     dn::platform::setFaultHooks(hooks);
     dn::data::AreaGuard guard;
     const bool ok = dn::data::protect([&] {
-        guard.open(dn::app::kDeadlines);
-        dn::data::ORDADD(dn::app::kDeadlines);
+        guard.open(dn::schema::kDeadlines);
+        dn::data::ORDADD(dn::schema::kDeadlines);
         say("READY");
         std::string line;
         std::getline(std::cin, line);
