@@ -6,8 +6,7 @@
 
 #include <algorithm>
 
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "platform/win/win32.h"
 
 namespace dn::platform {
 

@@ -3,9 +3,7 @@
 #include "common/util/messages.h"
 #include "platform/file.h"
 
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
-#include <windows.h>
+#include "platform/win/win32.h"
 
 #include <vector>
 
