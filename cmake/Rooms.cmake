@@ -34,13 +34,20 @@ function(dn_room target)
     endif()
 endfunction()
 
-# One GoogleTest executable per test folder: every *.cpp in it, linked with the
-# shared fixtures of tests/support (dn_test_support).
+# One GoogleTest executable per test folder: every *.cpp in it, and in its
+# sub-folder "posix" or "win" as for the rooms (tests of what only one system has),
+# linked with the shared fixtures of tests/support (dn_test_support).
 #
 #   dn_test(<name> DEPS <target>... [QT])
 function(dn_test name)
     cmake_parse_arguments(T "QT" "" "DEPS" ${ARGN})
-    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    if(WIN32)
+        set(osdir win)
+    else()
+        set(osdir posix)
+    endif()
+    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+         ${CMAKE_CURRENT_SOURCE_DIR}/${osdir}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${osdir}/*.h)
     if(NOT srcs)
         return()
     endif()
