@@ -55,7 +55,7 @@ TEST(WinShareModes, OpensAlsoHoldTheSharingLockThatLinuxComputersSee) {
     File::create(p).writeAt(0, "dati", 4);
     // Another open that takes part in no convention sees the shared open's lock.
     // (An exclusive open admits no other open with data access on Windows, so
-    // only the Linux computers see its lock: same_output.sh measures that.)
+    // computers running the Linux build see its lock: tests/dbf/wine/mixed_locks.sh.)
     File probe = File::open(p, true);
     {
         File shared = File::open(p, false, Share::Shared);
