@@ -9,8 +9,8 @@
 #include "common/dbf/index_file.h"
 #include "common/dbf/index_maintain.h"
 #include "common/dbf/table.h"
+#include "common/schema/tables.h"
 #include "common/util/date.h"
-#include "table_layouts.h"
 
 #include <cstdio>
 #include <exception>
@@ -25,6 +25,7 @@ void makeIndex(const std::string& table, const std::string& name, const std::str
     t.open(table, {false, true});
     IndexDefinition def;
     def.keyExpression = expression;
+    def.forExpression = dn::schema::kIndexCondition;
     const KeyExpression key =
         readKeyExpression(def.keyExpression, def.forExpression, t.structure());
     def.keyLength = key.length;
@@ -32,13 +33,14 @@ void makeIndex(const std::string& table, const std::string& name, const std::str
 }
 
 void makeDeadlines(const std::string& folder) {
-    const std::string p = Table::create(folder + "/scadenze", testlayouts::deadlineFields());
+    const std::string p =
+        Table::create(folder + "/" + dn::schema::kDeadlines, dn::schema::deadlineFields());
     {
         Table t;
         t.open(p, {false, false});
         for (int i = 1; i <= 300; ++i) {
             t.append();
-            t.put("CODICE", std::to_string(1 + i % 10));
+            t.put("CODICE", dn::schema::slotCode(1 + i % 10));
             if (i % 17 != 0)
                 t.put("DATA", dn::Date::fromYmd(2020 + i % 7, 1 + i % 12, 1 + i % 28));
             if (i % 3 == 0) {
@@ -59,7 +61,7 @@ void makeDeadlines(const std::string& folder) {
         }
         t.commit();
     }
-    makeIndex(p, folder + "/dannegg", "codice + DTOS( data ) + ora");
+    makeIndex(p, folder + "/dannegg", dn::schema::kDeadlineKey);
     {
         // Changes behind that index's back: a record deleted, another redated.
         Table t;
@@ -70,11 +72,12 @@ void makeDeadlines(const std::string& folder) {
         t.put("DATA", dn::Date::fromYmd(1999, 12, 31));
         t.commit();
     }
-    makeIndex(p, folder + "/scadenze", "codice + DTOS( data ) + ora");
+    makeIndex(p, folder + "/" + dn::schema::kDeadlines, dn::schema::kDeadlineKey);
 }
 
 void makeContacts(const std::string& folder) {
-    const std::string p = Table::create(folder + "/rubrica", testlayouts::contactFields());
+    const std::string p =
+        Table::create(folder + "/" + dn::schema::kContacts, dn::schema::contactFields());
     {
         Table t;
         t.open(p, {false, false});
@@ -101,7 +104,7 @@ void makeContacts(const std::string& folder) {
         }
         t.commit();
     }
-    makeIndex(p, folder + "/rubrica", "nominativo");
+    makeIndex(p, folder + "/" + dn::schema::kContacts, dn::schema::kContactKey);
 }
 
 } // namespace
