@@ -13,9 +13,7 @@ if [ "${1:-}" = "--windows" ]; then
     dir="$DN_ROOT/build-win"
     dn_build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_TOOLCHAIN_FILE="$DN_ROOT/cmake/mingw-w64.cmake"
-    dn_fresh_wine_prefix "$dir/wine"
-    cd "$dir"
-    ctest --output-on-failure -j"$(nproc)" "$@"
+    dn_windows_ctest "$dir" "$@"
     exit
 fi
 

@@ -27,3 +27,7 @@ endif()
 if(DN_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${DN_WINE})
 endif()
+# The tests find their workers, tools and scripts by the build's own paths; Wine
+# shows the Linux root as drive Z:, and a path without a drive would mean the
+# current drive of the test (C: while it works in the temporary folder).
+set(DN_PATH_PREFIX "Z:")

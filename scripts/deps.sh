@@ -58,16 +58,26 @@ dn_wine_dir() {
     if [ -n "$w" ]; then dirname "$w"; else echo /usr/lib/wine; fi
 }
 
-# Makes a new, empty Wine prefix in the given folder and exports WINEPREFIX (and
-# quiet Wine logging) for what runs afterwards. A Wine server left running on an
-# older prefix there is ended first.
-dn_fresh_wine_prefix() {
-    local prefix=$1 wine
+# Runs the tests of the Windows build folder (ctest there, with its arguments)
+# under Wine, in a new, empty Wine prefix inside that folder and with Wine's own
+# logging off. Wine keeps the read-only attribute as permission bits, and those do
+# not stop root: as root the tests therefore run as the unprivileged user nobody,
+# so that a read-only file refuses writers as it does on Windows.
+dn_windows_ctest() {
+    local dir=$1 wine run=()
+    shift
     wine=$(dn_wine_dir)
-    export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    if [ -d "$prefix" ]; then
-        "$wine/wineserver64" -k 2>/dev/null || true
-        rm -rf "$prefix"
+    export WINEPREFIX=$dir/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ "$(id -u)" -eq 0 ]; then
+        chown -R nobody:nogroup "$dir"
+        run=(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$dir")
     fi
-    "$wine/wine64" wineboot --init >/dev/null 2>&1
+    if [ -d "$WINEPREFIX" ]; then
+        "${run[@]}" "$wine/wineserver64" -k 2>/dev/null || true
+        rm -rf "$WINEPREFIX"
+    fi
+    mkdir "$WINEPREFIX"
+    [ "$(id -u)" -eq 0 ] && chown nobody:nogroup "$WINEPREFIX"
+    "${run[@]}" "$wine/wine64" wineboot --init >/dev/null 2>&1
+    (cd "$dir" && "${run[@]}" ctest --output-on-failure -j"$(nproc)" "$@")
 }

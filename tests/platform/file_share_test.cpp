@@ -1,7 +1,6 @@
 #include "platform/file.h"
 #include "platform/lock_layout.h"
 
-#include "tests/support/files.h"
 #include "tests/support/temp_folder.h"
 
 #include <filesystem>

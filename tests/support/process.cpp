@@ -163,9 +163,21 @@ void ChildProcess::closeInput() {
     in_ = -1;
 }
 
-void ChildProcess::signal(int sig) {
+static_assert(ChildProcess::kKilledStatus == 128 + SIGKILL);
+
+void ChildProcess::stop() {
     if (pid_ > 0)
-        ::kill(pid_, sig);
+        ::kill(pid_, SIGSTOP);
+}
+
+void ChildProcess::kill() {
+    if (pid_ > 0)
+        ::kill(pid_, SIGKILL);
+}
+
+void dieNow() {
+    std::raise(SIGKILL);
+    std::abort(); // not reached
 }
 
 int ChildProcess::wait() {

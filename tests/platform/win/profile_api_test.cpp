@@ -2,14 +2,16 @@
 // against the Windows profile functions on the same files: every value, key list
 // and section list that the configuration code may ask for must come out the same,
 // before and after writes.
-#include "../fs_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
+
 #include "platform/ini_text.h"
 #include "platform/profile.h"
 #include "platform/win/win32.h"
+#include <gtest/gtest.h>
 
 using namespace dn::platform;
-using fstest::TempDir;
-using fstest::writeBytes;
+using dn::test::TempFolder;
 
 namespace {
 
@@ -47,7 +49,7 @@ std::string engineValue(const IniText& text, const char* section, const char* ke
 }
 
 std::string slurp(const std::string& path) {
-    return fstest::readBytes(path);
+    return dn::test::readFile(path);
 }
 
 // Every answer the two give for the file, side by side where they differ.
@@ -65,17 +67,17 @@ void expectSameAnswers(const std::string& file, const std::string& what) {
 } // namespace
 
 TEST(WinProfileApi, TheTextEngineReadsWhatTheSystemReads) {
-    TempDir dir;
+    TempFolder dir;
     int n = 0;
     for (const char* bytes : kFiles) {
         const std::string f = dir / ("f" + std::to_string(++n) + ".ini");
-        writeBytes(f, bytes);
+        dn::test::writeFile(f, bytes);
         expectSameAnswers(f, "file " + std::to_string(n));
     }
 }
 
 TEST(WinProfileApi, WritesOfTheEngineAndOfTheSystemReadTheSame) {
-    TempDir dir;
+    TempFolder dir;
     struct Write {
         const char *section, *key, *value;
     };
@@ -86,13 +88,13 @@ TEST(WinProfileApi, WritesOfTheEngineAndOfTheSystemReadTheSame) {
     for (const char* bytes : kFiles) {
         const std::string viaApi = dir / ("api" + std::to_string(++n) + ".ini");
         const std::string viaEngine = dir / ("engine" + std::to_string(n) + ".ini");
-        writeBytes(viaApi, bytes);
+        dn::test::writeFile(viaApi, bytes);
         IniText text{std::string_view(bytes)};
         for (const Write& w : writes) {
             ASSERT_TRUE(WRITEPVPROFSTRING(w.section, w.key, w.value, viaApi));
             text.set(w.section, w.key, w.value);
         }
-        writeBytes(viaEngine, text.bytes());
+        dn::test::writeFile(viaEngine, text.bytes());
         // The engine's file read by the system answers as the system's own file.
         for (const char* s : kSections)
             for (const char* k : kKeys)

@@ -1,13 +1,16 @@
 // The sharing conventions of table opens as Windows sees them: the native sharing
 // modes that other Windows programs meet, and the sharing lock byte that the Linux
 // computers of a mixed office meet.
-#include "../fs_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
+
 #include "platform/file.h"
 #include "platform/lock_layout.h"
 #include "platform/win/win32.h"
+#include <gtest/gtest.h>
 
 using namespace dn::platform;
-using fstest::TempDir;
+using dn::test::TempFolder;
 
 namespace {
 
@@ -27,7 +30,7 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 } // namespace
 
 TEST(WinShareModes, OpensUseTheNativeSharingModes) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = dir / "TABELLA.DBF";
     File::create(p).writeAt(0, "dati", 4);
     {
@@ -50,7 +53,7 @@ TEST(WinShareModes, OpensUseTheNativeSharingModes) {
 }
 
 TEST(WinShareModes, OpensAlsoHoldTheSharingLockThatLinuxComputersSee) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = dir / "TABELLA.DBF";
     File::create(p).writeAt(0, "dati", 4);
     // Another open that takes part in no convention sees the shared open's lock.
