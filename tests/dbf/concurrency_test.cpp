@@ -143,10 +143,16 @@ bool indexCheck(const std::string& table, const std::string& index, std::string&
 void rebuildIndex(const std::string& table, const std::string& index) {
     Table t;
     t.open(table, {false, false});
-    const IndexFile old = IndexFile::open(index, false);
-    IndexDefinition def = old.definition();
+    IndexDefinition def;
+    std::string tag;
+    {
+        // Closed before the rebuild: Windows replaces no open file.
+        const IndexFile old = IndexFile::open(index, false);
+        def = old.definition();
+        tag = old.tagName();
+    }
     const KeyExpression key = compileKeyExpression(def.keyExpression, def.forExpression, t);
-    IndexFile::create(index, old.tagName(), def, tableScan(t), key.eval);
+    IndexFile::create(index, tag, def, tableScan(t), key.eval);
 }
 
 } // namespace
