@@ -26,9 +26,9 @@ void makeIndex(const std::string& table, const std::string& name, const std::str
     IndexDefinition def;
     def.keyExpression = expression;
     def.forExpression = dn::schema::kIndexCondition;
-    const KeyExpression key =
-        readKeyExpression(def.keyExpression, def.forExpression, t.structure());
-    def.keyLength = key.length;
+    const KeyExpression key = compileKeyExpression(def.keyExpression, def.forExpression, t);
+    def.keyLength = key.shape.length;
+    def.keyType = key.shape.type;
     IndexFile::create(name, "", def, tableScan(t), key.eval);
 }
 
