@@ -206,12 +206,6 @@ CommandResult runCommand(const std::string& commandLine) {
     return r;
 }
 
-std::string commandOutput(const std::string& commandLine) {
-    const CommandResult r = runCommand(commandLine);
-    EXPECT_EQ(r.status, 0) << commandLine << "\n" << r.out.substr(0, 2000);
-    return r.out;
-}
-
 std::string shellQuote(const std::string& text) {
     std::string out = "'";
     for (char c : text)

@@ -3,6 +3,7 @@
 // Programs run as child processes by tests: another instance of the program, a
 // worker that takes locks and says when, a writer killed on purpose.
 
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -88,7 +89,11 @@ struct CommandResult {
 CommandResult runCommand(const std::string& commandLine);
 // The standard output of a command line that must succeed: a failure of the test
 // (with what it said) otherwise.
-std::string commandOutput(const std::string& commandLine);
+inline std::string commandOutput(const std::string& commandLine) {
+    const CommandResult r = runCommand(commandLine);
+    EXPECT_EQ(r.status, 0) << commandLine << "\n" << r.out.substr(0, 2000);
+    return r.out;
+}
 // text as one word for the shell, quoted.
 std::string shellQuote(const std::string& text);
 // Runs program with the arguments, each one word, through the shell; its errors

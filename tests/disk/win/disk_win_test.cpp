@@ -9,6 +9,7 @@
 #include "platform/file.h"
 #include "platform/fileops.h"
 #include "platform/win/win32.h"
+#include "tests/support/file_times_win.h"
 #include "tests/support/files.h"
 
 #include <gtest/gtest.h>
@@ -19,26 +20,12 @@ using disktest::DiskChecks;
 using disktest::Texts;
 using dn::test::fileNames;
 using dn::test::readFile;
+using dn::test::setWriteTime;
 using dn::test::writeFile;
+using dn::test::writeTimeOf;
 namespace fs = std::filesystem;
 
 namespace {
-
-uint64_t writeTimeOf(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA d{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d))
-        return 0;
-    return (uint64_t{d.ftLastWriteTime.dwHighDateTime} << 32) | d.ftLastWriteTime.dwLowDateTime;
-}
-
-void setWriteTime(const std::string& path, uint64_t fileTime) {
-    HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
-    FILETIME ft{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
-    ::SetFileTime(h, nullptr, nullptr, &ft);
-    ::CloseHandle(h);
-}
 
 // An open of the file as another instance holds a table it uses.
 File heldOpen(const std::string& path) {

@@ -5,6 +5,7 @@
 #include "platform/fileops.h"
 #include "platform/find.h"
 #include "platform/win/win32.h"
+#include "tests/support/file_times_win.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_folder.h"
 
@@ -13,28 +14,13 @@
 #include <map>
 
 using namespace dn::platform;
+using dn::test::setWriteTime;
 using dn::test::TempFolder;
 using dn::test::writeFile;
+using dn::test::writeTimeOf;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Last-write time as a Windows file time (100 ns since 1601).
-uint64_t writeTimeOf(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA d{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d))
-        return 0;
-    return (uint64_t{d.ftLastWriteTime.dwHighDateTime} << 32) | d.ftLastWriteTime.dwLowDateTime;
-}
-
-void setWriteTime(const std::string& path, uint64_t fileTime) {
-    HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
-    FILETIME ft{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
-    ::SetFileTime(h, nullptr, nullptr, &ft);
-    ::CloseHandle(h);
-}
 
 // 2000-01-01 00:00:00.1234567 UTC.
 constexpr uint64_t kY2k = 125911584001234567ULL;
