@@ -1,11 +1,23 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test. With --asan the tests are built and run
-# under AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/.
+# under AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/. With
+# --windows the rooms below the toolkit, dntable and their tests are built for
+# Windows (MinGW-w64) in build-win/ and run under Wine.
 set -euo pipefail
 DN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$DN_ROOT/scripts/deps.sh"
-dn_ensure_packages
 
+if [ "${1:-}" = "--windows" ]; then
+    shift
+    dn_ensure_packages "${DN_WINDOWS_PACKAGES[@]}"
+    dir="$DN_ROOT/build-win"
+    dn_build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_TOOLCHAIN_FILE="$DN_ROOT/cmake/mingw-w64.cmake"
+    dn_windows_ctest "$dir" "$@"
+    exit
+fi
+
+dn_ensure_packages
 dir="$DN_ROOT/build"
 args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [ "${1:-}" = "--asan" ]; then

@@ -34,13 +34,20 @@ function(dn_room target)
     endif()
 endfunction()
 
-# One GoogleTest executable per test folder: every *.cpp in it, linked with the
-# shared fixtures of tests/support (dn_test_support).
+# One GoogleTest executable per test folder: every *.cpp in it, and in its
+# sub-folder "posix" or "win" as for the rooms (tests of what only one system has),
+# linked with the shared fixtures of tests/support (dn_test_support).
 #
 #   dn_test(<name> DEPS <target>... [QT])
 function(dn_test name)
     cmake_parse_arguments(T "QT" "" "DEPS" ${ARGN})
-    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    if(WIN32)
+        set(osdir win)
+    else()
+        set(osdir posix)
+    endif()
+    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+         ${CMAKE_CURRENT_SOURCE_DIR}/${osdir}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${osdir}/*.h)
     if(NOT srcs)
         return()
     endif()
@@ -52,5 +59,5 @@ function(dn_test name)
     endif()
     gtest_discover_tests(test_${name}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DN_BUILD_DIR=${PROJECT_BINARY_DIR};DN_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DN_BUILD_DIR=${DN_PATH_PREFIX}${PROJECT_BINARY_DIR};DN_SOURCE_DIR=${DN_PATH_PREFIX}${PROJECT_SOURCE_DIR}")
 endfunction()

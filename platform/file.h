@@ -37,9 +37,10 @@ enum class LockKind { Shared, Exclusive };
 // How an open shares its file with other opens, after the Windows sharing modes.
 // Shared opens coexist with each other; an Exclusive open coexists with no Shared
 // or Exclusive open. Opens with Share::None take part in no convention (scratch
-// files, reading another program's files). On Windows these are the native sharing
-// modes; on POSIX a shared or exclusive byte-range lock on byte kShareLockOffset
-// of platform/lock_layout.h, which lies beyond the record-lock scheme.
+// files, reading another program's files). On POSIX these are a shared or
+// exclusive byte-range lock on byte kShareLockOffset of platform/lock_layout.h,
+// which lies beyond the record-lock scheme; on Windows the native sharing modes
+// and the same lock, which the Linux computers of a mixed office see.
 enum class Share { None, Shared, Exclusive };
 
 // An open file with positioned reads and writes and byte-range locks.

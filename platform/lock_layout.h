@@ -23,8 +23,8 @@ inline constexpr uint64_t kFileLockLength = 294967295ULL; // up to byte 2^32 - 1
 // The highest record number whose lock byte lies inside the file-lock range.
 inline constexpr uint32_t kMaxLockableRecord = static_cast<uint32_t>(kFileLockLength);
 
-// Any file opened with a sharing mode, on POSIX: a shared open holds this byte
-// shared, an exclusive open exclusive (Windows has native sharing modes).
+// Any file opened with a sharing mode: a shared open holds this byte shared, an
+// exclusive open exclusive (on Windows besides the native sharing modes).
 inline constexpr uint64_t kShareLockOffset = 4294967296ULL;
 
 // Memo file: the allocation lock, held while a memo is written. The memo file

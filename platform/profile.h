@@ -23,11 +23,11 @@ std::string GETPVPROFSTRING(const std::string& section, const std::string& key,
 bool WRITEPVPROFSTRING(const std::string& section, const std::string& key, const std::string& value,
                        const std::string& file);
 
-// Key names of section in file order, trailing blanks removed; empty when the
-// file or section is missing.
+// Key names of section in file order, each once (its first spelling), trailing
+// blanks removed; empty when the file or section is missing.
 std::vector<std::string> GETPVPROFSECTION(const std::string& section, const std::string& file);
 
-// Section names in file order; empty when the file is missing.
+// Section names in file order, each once; empty when the file is missing.
 std::vector<std::string> GETPVPROFSECTIONNAMES(const std::string& file);
 
 } // namespace dn::platform

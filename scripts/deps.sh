@@ -12,16 +12,22 @@ DN_PACKAGES=(
     poppler-utils xdg-utils qt6-svg-dev
 )
 
+# The Windows leg (test.sh --windows) also needs the MinGW-w64 cross compiler, the
+# GoogleTest sources to build with it, and Wine to run what it builds.
+DN_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64)
+
+# Packages of DN_PACKAGES and of the arguments that are not installed.
 dn_missing_packages() {
     local p
-    for p in "${DN_PACKAGES[@]}"; do
+    for p in "${DN_PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || printf '%s ' "$p"
     done
 }
 
+# Installs DN_PACKAGES and the packages named as arguments.
 dn_ensure_packages() {
     local missing
-    missing=$(dn_missing_packages)
+    missing=$(dn_missing_packages "$@")
     [ -z "$missing" ] && return 0
     if [ "$(id -u)" -eq 0 ]; then
         echo "Installo i pacchetti mancanti: $missing"
@@ -43,4 +49,35 @@ dn_build() {
         cmake -S "$DN_ROOT" -B "$dir" -G Ninja "$@"
     fi
     cmake --build "$dir" -- -j"$(nproc)"
+}
+
+# Wine as Debian's wine64 package installs it (its programs are not on PATH).
+dn_wine_dir() {
+    local w
+    w=$(command -v wine64 || true)
+    if [ -n "$w" ]; then dirname "$w"; else echo /usr/lib/wine; fi
+}
+
+# Runs the tests of the Windows build folder (ctest there, with its arguments)
+# under Wine, in a new, empty Wine prefix inside that folder and with Wine's own
+# logging off. Wine keeps the read-only attribute as permission bits, and those do
+# not stop root: as root the tests therefore run as the unprivileged user nobody,
+# so that a read-only file refuses writers as it does on Windows.
+dn_windows_ctest() {
+    local dir=$1 wine run=()
+    shift
+    wine=$(dn_wine_dir)
+    export WINEPREFIX=$dir/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ "$(id -u)" -eq 0 ]; then
+        chown -R nobody:nogroup "$dir"
+        run=(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$dir")
+    fi
+    if [ -d "$WINEPREFIX" ]; then
+        "${run[@]}" "$wine/wineserver64" -k 2>/dev/null || true
+        rm -rf "$WINEPREFIX"
+    fi
+    mkdir "$WINEPREFIX"
+    [ "$(id -u)" -eq 0 ] && chown nobody:nogroup "$WINEPREFIX"
+    "${run[@]}" "$wine/wine64" wineboot --init >/dev/null 2>&1
+    (cd "$dir" && "${run[@]}" ctest --output-on-failure -j"$(nproc)" "$@")
 }

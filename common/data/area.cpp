@@ -271,22 +271,30 @@ int WorkArea::createOrder(const std::string& path, const std::string& tag,
             }
         };
     }
-    dbf::IndexFile built = dbf::IndexFile::create(path, tag, def, scan, o->eval);
-    // An order already open on that file gives way to the new one.
+    // An order already open on that file gives way to the new one. Windows replaces
+    // no file that is open, so there it is closed before the build (a failed build
+    // then leaves it closed); elsewhere it stays until the new file is in place.
     const std::string wanted = upper1252(o->fullPath);
-    for (size_t i = 0; i < orders_.size();) {
-        if (upper1252(orders_[i]->fullPath) == wanted) {
-            maintainer_.remove(&orders_[i]->file);
-            orders_.erase(orders_.begin() + static_cast<long>(i));
-            const int n = static_cast<int>(i) + 1;
-            if (controlling_ == n)
-                controlling_ = 0;
-            else if (controlling_ > n)
-                --controlling_;
-        } else {
-            ++i;
+    auto dropOrdersOnFile = [&](const Order* keep) {
+        for (size_t i = 0; i < orders_.size();) {
+            if (upper1252(orders_[i]->fullPath) == wanted && orders_[i].get() != keep) {
+                maintainer_.remove(&orders_[i]->file);
+                orders_.erase(orders_.begin() + static_cast<long>(i));
+                const int n = static_cast<int>(i) + 1;
+                if (controlling_ == n)
+                    controlling_ = 0;
+                else if (controlling_ > n)
+                    --controlling_;
+            } else {
+                ++i;
+            }
         }
-    }
+    };
+#ifdef _WIN32
+    dropOrdersOnFile(walk); // the order the build reads from stays until it is done
+#endif
+    dbf::IndexFile built = dbf::IndexFile::create(path, tag, def, scan, o->eval);
+    dropOrdersOnFile(nullptr);
     o->file = std::move(built);
     attach(std::move(o));
     controlling_ = orderCount();

@@ -14,7 +14,7 @@
 #include <filesystem>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/win/win32.h"
 #endif
 
 namespace dn::data {

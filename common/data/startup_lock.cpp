@@ -14,7 +14,7 @@
 #include <random>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/win/win32.h"
 #else
 #include <cerrno>
 #include <fcntl.h>

@@ -1,5 +1,6 @@
 #include "common/util/clock.h"
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
@@ -19,18 +20,18 @@ Moment now() {
         if (g_fixed)
             return g_moment;
     }
-    timespec ts{};
-    ::timespec_get(&ts, TIME_UTC);
+    const auto since = std::chrono::system_clock::now().time_since_epoch();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count() % 1000;
+    const std::time_t secs = std::chrono::duration_cast<std::chrono::seconds>(since).count();
     std::tm tm{};
 #ifdef _WIN32
-    localtime_s(&tm, &ts.tv_sec);
+    localtime_s(&tm, &secs);
 #else
-    localtime_r(&ts.tv_sec, &tm);
+    localtime_r(&secs, &tm);
 #endif
     Moment m;
     m.date = Date::fromYmd(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
-    m.msecs = ((tm.tm_hour * 60 + tm.tm_min) * 60 + tm.tm_sec) * 1000 +
-              static_cast<int>(ts.tv_nsec / 1000000);
+    m.msecs = ((tm.tm_hour * 60 + tm.tm_min) * 60 + tm.tm_sec) * 1000 + static_cast<int>(ms);
     return m;
 }
 

@@ -2,9 +2,7 @@
 
 #include "platform/fileops.h"
 
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
-#include <windows.h>
+#include "platform/win/win32.h"
 
 namespace dn::platform {
 

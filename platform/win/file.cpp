@@ -3,11 +3,11 @@
 // toolkit.
 #include "platform/file.h"
 #include "platform/fileops.h"
+#include "platform/lock_layout.h"
 
 #include <algorithm>
 
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "platform/win/win32.h"
 
 namespace dn::platform {
 
@@ -42,6 +42,33 @@ DWORD shareMode(Share share) {
 HANDLE openHandle(const std::string& path, DWORD access, Share share, DWORD disposition) {
     return ::CreateFileA(path.c_str(), access, shareMode(share), nullptr, disposition,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Takes, besides the sharing mode, the byte-range lock that stands for it on
+// POSIX: computers running the Linux build on the same shared folder see no
+// Windows sharing mode, only this lock (docs/platform.md, "A mixed office").
+// False when another open holds a conflicting one (or the fault hooks refuse it).
+bool takeShareLock(HANDLE h, const std::string& path, Share share) {
+    if (share == Share::None)
+        return true;
+    const FaultHooks hooks = currentFaultHooks();
+    if (hooks.refuseLock && hooks.refuseLock(path, kShareLockOffset, 1))
+        return false;
+    OVERLAPPED ov = overlappedAt(kShareLockOffset);
+    DWORD flags = LOCKFILE_FAIL_IMMEDIATELY;
+    if (share == Share::Exclusive)
+        flags |= LOCKFILE_EXCLUSIVE_LOCK;
+    if (::LockFileEx(h, flags, 0, 1, 0, &ov))
+        return true;
+    const DWORD err = ::GetLastError();
+    if (err == ERROR_LOCK_VIOLATION || err == ERROR_IO_PENDING)
+        return false;
+    fail(path, err, "lock");
+}
+
+[[noreturn]] void sharingConflict(const std::string& path) {
+    throw FileError(FileErrorKind::Sharing, path, ERROR_SHARING_VIOLATION,
+                    "open " + path + ": in use by another open");
 }
 
 } // namespace
@@ -85,6 +112,8 @@ File File::open(const std::string& path, bool writable, Share share) {
     const DWORD attrs = ::GetFileAttributesA(path.c_str());
     if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
         fail(path, ERROR_ACCESS_DENIED, "open");
+    if (!takeShareLock(h, path, share))
+        sharingConflict(path);
     return f;
 }
 
@@ -98,6 +127,8 @@ File File::create(const std::string& path, Share share) {
     f.handle_ = h;
     f.writable_ = true;
     f.path_ = path;
+    if (!takeShareLock(h, path, share))
+        sharingConflict(path);
     FILE_END_OF_FILE_INFO eof{};
     eof.EndOfFile.QuadPart = 0;
     if (!::SetFileInformationByHandle(h, FileEndOfFileInfo, &eof, sizeof eof))

@@ -3,9 +3,7 @@
 #include "common/util/messages.h"
 #include "platform/file.h"
 
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
-#include <windows.h>
+#include "platform/win/win32.h"
 
 #include <vector>
 
@@ -28,7 +26,12 @@ void setError(int* sysError) {
 } // namespace
 
 bool COPYFILE(const std::string& source, const std::string& target) {
-    return CopyFileExA(source.c_str(), target.c_str(), copyProgress, nullptr, nullptr, 0) != 0;
+    if (!CopyFileExA(source.c_str(), target.c_str(), copyProgress, nullptr, nullptr, 0))
+        return false;
+    // The attributes once more: not every implementation of the call copies them
+    // (Wine's does not), and a copy must keep a read-only or hidden file so.
+    const int64_t attrs = GETFILEATTRIBUTES(source);
+    return attrs >= 0 && SETFILEATTRIBUTES(target, static_cast<uint32_t>(attrs));
 }
 
 bool CREATEDIR(const std::string& folder) {
@@ -56,6 +59,13 @@ int64_t GETFILEATTRIBUTES(const std::string& path) {
 }
 
 bool SETFILEATTRIBUTES(const std::string& path, uint32_t bits) {
+    // The other attributes first, read-only last: Wine keeps hidden and system in
+    // an extended attribute of the file, which it can no longer write once the
+    // file is read-only.
+    const DWORD others = bits & ~FILE_ATTRIBUTE_READONLY;
+    if ((bits & FILE_ATTRIBUTE_READONLY) &&
+        !SetFileAttributesA(path.c_str(), others ? others : FILE_ATTRIBUTE_NORMAL))
+        return false;
     return SetFileAttributesA(path.c_str(), bits) != 0;
 }
 

@@ -1,10 +1,11 @@
 #include "platform/profile.h"
 
+#include "common/util/cp1252.h"
 #include "platform/ini_text.h"
 
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
-#include <windows.h>
+#include <algorithm>
+
+#include "platform/win/win32.h"
 
 namespace dn::platform {
 
@@ -26,8 +27,10 @@ std::string readGrowing(Read read, DWORD slack) {
 }
 
 // Splits a list of names separated by NUL characters, trailing blanks removed.
+// A name that comes again (in any letter case) is listed once, as the POSIX build
+// lists it: the system lists repeated sections and keys as often as they occur.
 std::vector<std::string> splitNames(const std::string& list) {
-    std::vector<std::string> out;
+    std::vector<std::string> out, seen;
     size_t start = 0;
     while (start < list.size()) {
         size_t end = list.find('\0', start);
@@ -38,7 +41,11 @@ std::vector<std::string> splitNames(const std::string& list) {
             break;
         while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
             name.pop_back();
-        out.push_back(name);
+        std::string upper = upper1252(name);
+        if (std::find(seen.begin(), seen.end(), upper) == seen.end()) {
+            seen.push_back(std::move(upper));
+            out.push_back(name);
+        }
         start = end + 1;
     }
     return out;

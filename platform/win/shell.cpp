@@ -1,7 +1,8 @@
 #include "platform/shell.h"
 
+#include "platform/win/win32.h"
+
 #include <shellapi.h>
-#include <windows.h>
 
 namespace dn::platform {
 

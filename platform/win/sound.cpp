@@ -1,8 +1,6 @@
 #include "platform/sound_system.h"
 
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
-#include <windows.h>
+#include "platform/win/win32.h"
 
 namespace dn::platform {
 

@@ -121,6 +121,15 @@ TEST_F(AreaTest, OrderNavigationScopesAndSeeks) {
     EXPECT_EQ(name(), "verdi");
 }
 
+TEST_F(AreaTest, BuildingOverAnOpenOrdersFileReplacesThatOrder) {
+    openContacts({"Bianchi", "Rossi", "Verdi"});
+    ORDBUILD("NOMI", "", dn::schema::kContactKey);
+    ORDCONDSET("CITTA = \"ROMA\"");
+    ORDBUILD("NOMI", "", "nominativo"); // the same file, open in this area
+    EXPECT_EQ(ORDLIST().size(), 1u);
+    EXPECT_EQ(walk(), (std::vector<std::string>{"Rossi"}));
+}
+
 TEST_F(AreaTest, EveryWriteReachesEveryOrderByItsOwnCondition) {
     openContacts({"Bianchi", "Rossi", "Verdi"});
     ORDBUILD("NOMI", "", dn::schema::kContactKey);

@@ -7,9 +7,14 @@
 #include "common/util/cp1252.h"
 #include "data_test_util.h"
 #include "platform/file.h"
-#include "tests/support/mounts.h"
+#include "platform/fileops.h"
 
 #include <cerrno>
+#ifdef _WIN32
+#include "platform/win/win32.h"
+#else
+#include "tests/support/mounts.h"
+#endif
 #include <fstream>
 
 using namespace dn;
@@ -21,6 +26,18 @@ using platform::FileErrorKind;
 namespace fs = std::filesystem;
 
 namespace {
+
+// The system's error codes behind each row of the message table.
+#ifdef _WIN32
+constexpr int kNotReady = ERROR_NOT_READY, kNotFormatted = ERROR_GEN_FAILURE,
+              kWriteProtected = ERROR_WRITE_PROTECT, kDirectoryFull = ERROR_CANNOT_MAKE,
+              kDiskFull = ERROR_DISK_FULL, kAccess = ERROR_ACCESS_DENIED,
+              kSharing = ERROR_SHARING_VIOLATION, kNotFound = ERROR_FILE_NOT_FOUND;
+#else
+constexpr int kNotReady = ENXIO, kNotFormatted = EIO, kWriteProtected = EROFS,
+              kDirectoryFull = EMLINK, kDiskFull = ENOSPC, kAccess = EACCES, kSharing = EAGAIN,
+              kNotFound = ENOENT;
+#endif
 
 class ErrorsTest : public DataTest {
 protected:
@@ -54,22 +71,23 @@ protected:
 };
 
 TEST_F(ErrorsTest, EveryRowOfTheTableGivesItsMessageWithTheFileUpperCased) {
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, ENXIO, "a:/x.dbf")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, kNotReady, "a:/x.dbf")),
               "Disco A:/X.DBF non pronto.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, EIO, "x.dbf")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, kNotFormatted, "x.dbf")),
               "Disco X.DBF non formattato.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::WriteProtected, EROFS, "x.dbf")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::WriteProtected, kWriteProtected, "x.dbf")),
               "Disco X.DBF protetto da scrittura.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, EMLINK, "dir")), "Directory DIR piena.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::DiskFull, ENOSPC, "x.dbt")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, kDirectoryFull, "dir")),
+              "Directory DIR piena.");
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::DiskFull, kDiskFull, "x.dbt")),
               "Spazio sul disco X.DBT insufficiente.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::AccessDenied, EACCES, "x.dbf")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::AccessDenied, kAccess, "x.dbf")),
               "Impossibile accedere al file X.DBF.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::Sharing, EAGAIN, "x.ntx")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::Sharing, kSharing, "x.ntx")),
               "Impossibile accedere al file X.NTX.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::NotFound, ENOENT, "nodir/x.dbf")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::NotFound, kNotFound, "nodir/x.dbf")),
               "Percorso NODIR/X.DBF non trovato.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::NotFound, ENOENT, "x.dbf")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::NotFound, kNotFound, "x.dbf")),
               "Impossibile aprire il file X.DBF.");
     EXPECT_EQ(messageFor([] { throw dbf::CorruptFile("SCADENZE.NTX", "bad page"); }),
               "Il file SCADENZE.NTX risulta corrotto.");
@@ -127,6 +145,21 @@ TEST_F(ErrorsTest, RealFailuresOfFilesGiveTheirMessages) {
     EXPECT_EQ(messageFor([] { throw Abort(); }), "<none>");
 }
 
+#ifdef _WIN32
+// A full or write-protected disk cannot be had under Wine; a read-only table is
+// the refusal that can, and it is named.
+TEST_F(ErrorsTest, AReadOnlyTableIsTriedForReal) {
+    DBGEN("SCADENZE", datatest::deadlineFields());
+    ASSERT_TRUE(platform::SETFILEATTRIBUTES("SCADENZE.DBF", platform::kAttrReadOnly));
+    EXPECT_EQ(messageFor([] { DBOPEN(false, {}, "scadenze"); }),
+              "Impossibile accedere al file SCADENZE.DBF.");
+    EXPECT_FALSE(USED());
+    DBOPEN(false, {}, "scadenze", {}, true, true); // read-only opens still work
+    EXPECT_TRUE(USED());
+    DBCLOSE();
+    ASSERT_TRUE(platform::SETFILEATTRIBUTES("SCADENZE.DBF", platform::kAttrNormal));
+}
+#else
 TEST_F(ErrorsTest, AFullDiskAndAWriteProtectedDiskAreTriedForReal) {
     const std::string small = dataDir() + "/small";
     fs::create_directories(small);
@@ -165,6 +198,8 @@ TEST_F(ErrorsTest, AFullDiskAndAWriteProtectedDiskAreTriedForReal) {
     EXPECT_EQ(msg, "Disco " + upper1252(ro) + "/SCADENZE.DBF protetto da scrittura.");
     EXPECT_FALSE(USED());
 }
+
+#endif
 
 TEST_F(ErrorsTest, AnyOtherErrorOffersTheReportAndEndsTheProgram) {
     msgs.answer(1);

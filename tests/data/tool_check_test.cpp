@@ -23,7 +23,7 @@ protected:
     // dntable <command> <table> <index>
     test::ToolRun tool(const std::string& command, const std::string& table,
                        const std::string& index) const {
-        return test::dntable(command + " '" + path(table) + "' '" + path(index) + "'");
+        return test::dntable({command, path(table), path(index)});
     }
     // Checks the index with the tool, rebuilds it, and checks that the rebuilt file is
     // the one the data layer wrote and still passes the check.

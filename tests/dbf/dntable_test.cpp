@@ -40,14 +40,14 @@ TEST(Dntable, CsvDumpsRecordsWithMemosInUtf8AndQuotesWhatNeedsIt) {
     TempFolder dir;
     const std::string p = makeContacts(dir);
     const std::string empties(11, ',');
-    dn::test::CommandResult r = dntable("csv '" + dir / "rubrica" + "'");
+    dn::test::CommandResult r = dntable({"csv", dir / "rubrica"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "NOMINATIVO,INDIRIZZO,CAP,CITTA,TELEFONO1,TELEFONO2,TELEFONO3,CASA,"
                      "CELLULARE,FAX,E_MAIL,NOTE\r\n"
                      "\"Citt\xc3\xa0, \"\"Bar\"\" \xe2\x82\xac\"" +
                          empties + "\"riga 1\r\nriga 2\"\r\n" + "Ultimo,,20100" +
                          std::string(9, ',') + "\r\n");
-    r = dntable("csv '" + p + "' --deleted");
+    r = dntable({"csv", p, "--deleted"});
     EXPECT_NE(r.out.find("Tolto" + empties + ",*\r\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Ultimo,,20100" + std::string(9, ',') + ",\r\n"), std::string::npos);
 }
@@ -55,30 +55,30 @@ TEST(Dntable, CsvDumpsRecordsWithMemosInUtf8AndQuotesWhatNeedsIt) {
 TEST(Dntable, InfoAndPackReportCountsAndPackRefusesATableInUse) {
     TempFolder dir;
     const std::string p = makeContacts(dir);
-    dn::test::CommandResult r = dntable("info '" + p + "'");
+    dn::test::CommandResult r = dntable({"info", p});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("records:       3 (2 live, 1 deleted)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("NOTE        M   10   0  offset 236"), std::string::npos) << r.out;
     {
         Table inUse;
         inUse.open(p);
-        r = dntable("pack '" + p + "'");
+        r = dntable({"pack", p});
         EXPECT_EQ(r.status, 1);
     }
-    r = dntable("pack '" + p + "'");
+    r = dntable({"pack", p});
     EXPECT_EQ(r.status, 0) << r.out;
     Table t;
     t.open(p);
     EXPECT_EQ(t.recordCount(), 2u);
     t.goTo(1);
     EXPECT_EQ(t.get("NOTE").text(), "riga 1\r\nriga 2");
-    EXPECT_EQ(dntable("nosuchcommand").status, 2);
+    EXPECT_EQ(dntable({"nosuchcommand"}).status, 2);
     // A damaged table is named in the program's own words.
     std::string bytes = dn::test::readFile(p);
     bytes[4] = 100;
     t.close();
     dn::test::writeFile(p, bytes);
-    r = dntable("info '" + p + "'");
+    r = dntable({"info", p});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("Il file " + p + " risulta corrotto."), std::string::npos) << r.out;
 }

@@ -24,7 +24,9 @@ TEST(File, LocksConflictBetweenTwoOpensOfOneProcess) {
     a.unlock(rec, 1);
     EXPECT_TRUE(b.tryLock(rec, 1, LockKind::Shared));
     EXPECT_TRUE(a.tryLock(rec, 1, LockKind::Shared)); // shared locks coexist
-    a.close();                                        // closing releases a's locks
+    b.unlock(rec, 1);
+    EXPECT_FALSE(b.tryLock(rec, 1, LockKind::Exclusive));
+    a.close(); // closing releases a's locks
     EXPECT_TRUE(b.tryLock(rec, 1, LockKind::Exclusive));
 }
 

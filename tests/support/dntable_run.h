@@ -9,15 +9,16 @@
 #include "tests/support/process.h"
 
 #include <string>
+#include <vector>
 
 namespace dn::test {
 
 // Its exit status, and its standard output and standard error interleaved.
 using ToolRun = CommandResult;
 
-// `dntable <args>`; args are passed through the shell, so quote paths.
-inline ToolRun dntable(const std::string& args) {
-    return runCommand("'" DN_DNTABLE "' " + args + " 2>&1");
+// `dntable <args>`, each argument one word (paths need no quoting).
+inline ToolRun dntable(const std::vector<std::string>& args) {
+    return runProgram(DN_DNTABLE, args);
 }
 
 } // namespace dn::test

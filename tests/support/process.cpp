@@ -163,9 +163,21 @@ void ChildProcess::closeInput() {
     in_ = -1;
 }
 
-void ChildProcess::signal(int sig) {
+static_assert(ChildProcess::kKilledStatus == 128 + SIGKILL);
+
+void ChildProcess::stop() {
     if (pid_ > 0)
-        ::kill(pid_, sig);
+        ::kill(pid_, SIGSTOP);
+}
+
+void ChildProcess::kill() {
+    if (pid_ > 0)
+        ::kill(pid_, SIGKILL);
+}
+
+void dieNow() {
+    std::raise(SIGKILL);
+    std::abort(); // not reached
 }
 
 int ChildProcess::wait() {
@@ -192,12 +204,6 @@ CommandResult runCommand(const std::string& commandLine) {
     const int status = ::pclose(p);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
-}
-
-std::string commandOutput(const std::string& commandLine) {
-    const CommandResult r = runCommand(commandLine);
-    EXPECT_EQ(r.status, 0) << commandLine << "\n" << r.out.substr(0, 2000);
-    return r.out;
 }
 
 std::string shellQuote(const std::string& text) {

@@ -9,6 +9,11 @@
 #include <iostream>
 #include <map>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace dntable {
 
 namespace {
@@ -43,6 +48,12 @@ void usage(std::ostream& out) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The bytes as written, as on Linux: text mode would turn every LF into CR LF,
+    // and so the CR LF of CSV records and memo texts into CR CR LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     if (argc < 2 || std::string(argv[1]) == "help" || std::string(argv[1]) == "--help") {
         usage(argc < 2 ? std::cerr : std::cout);
         return argc < 2 ? 2 : 0;

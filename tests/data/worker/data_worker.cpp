@@ -16,10 +16,11 @@
 #include "tests/support/events.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <poll.h>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -32,8 +33,21 @@ long long holdUntilReleased(int argc, char** argv, int msArg) {
     if (argc > msArg) {
         std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(argv[msArg])));
     } else {
-        pollfd in{0, POLLIN, 0};
-        ::poll(&in, 1, 60000);
+        // A reader of its own, so that the wait can end after a minute (on Windows
+        // as well, where a pipe cannot be waited on with a time limit).
+        static std::mutex m;
+        static std::condition_variable said;
+        static bool line = false;
+        std::thread([] {
+            int c;
+            while ((c = std::getchar()) != EOF && c != '\n') {
+            }
+            const std::lock_guard<std::mutex> l(m);
+            line = true;
+            said.notify_one();
+        }).detach();
+        std::unique_lock<std::mutex> l(m);
+        said.wait_for(l, std::chrono::minutes(1), [] { return line; });
     }
     return dn::test::monotonicMs();
 }

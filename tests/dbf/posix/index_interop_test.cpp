@@ -1,9 +1,9 @@
 // An independent reader (Perl's XBase::Index) lists the same keys, in the same
 // order, with the same record numbers as our own reader.
 
+#include "../index_test_util.h"
 #include "common/dbf/index_file.h"
 #include "common/util/trim.h"
-#include "index_test_util.h"
 #include "tests/support/readers.h"
 #include "tests/support/temp_folder.h"
 

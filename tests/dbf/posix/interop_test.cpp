@@ -1,8 +1,8 @@
 // Independent readers (python3-dbfread, python3-dbf) read our tables, and a table
 // written by python3-dbf reads correctly here.
+#include "../dbf_test_util.h"
 #include "common/dbf/table.h"
 #include "common/util/trim.h"
-#include "dbf_test_util.h"
 #include "tests/support/readers.h"
 #include "tests/support/temp_folder.h"
 
