@@ -218,6 +218,7 @@ TEST_F(AddressBook, AFailureEndsTheWindowAndLeavesTheWorkAreaAsItWas) {
                                              return p.find("RUBRICA") != std::string::npos ? 0 : -1;
                                          },
                                          dn::platform::FileErrorKind::DiskFull,
+                                         {},
                                          {}});
             t::press(e, 201);
         });
