@@ -18,16 +18,4 @@ void RUBRICA() {
     ui::POPMSG(kNotYetAvailable, 1);
 }
 
-void MANUTENZ() {
-    ui::POPMSG(kNotYetAvailable, 1);
-}
-
-void SALVA(const std::vector<std::string>&) {
-    ui::POPMSG(kNotYetAvailable, 1);
-}
-
-void RICARICA() {
-    ui::POPMSG(kNotYetAvailable, 1);
-}
-
 } // namespace dn::app

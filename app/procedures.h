@@ -1,10 +1,9 @@
 #pragma once
 
 // Procedures that the panel and its menu call and that other parts of the
-// application supply: the deadline list, the address book, table maintenance,
-// backup and restore. Until a procedure is supplied, its definition in
-// procedures.cpp only tells the user "Funzione non ancora disponibile."; the code
-// that supplies one removes that definition.
+// application supply: the deadline list and the address book. Until a procedure
+// is supplied, its definition in procedures.cpp only tells the user "Funzione non
+// ancora disponibile."; the code that supplies one removes that definition.
 
 #include "common/util/date.h"
 
@@ -26,11 +25,5 @@ inline constexpr const char* kNotYetAvailable = "Funzione non ancora disponibile
 void SCADENZE(TDialog& panel, int clickRow, int n, std::optional<Date> date = std::nullopt);
 // The address book.
 void RUBRICA();
-// Rebuild of the index files and removal of deleted records.
-void MANUTENZ();
-// Backup of the data into a ZIP archive, with extra files to include.
-void SALVA(const std::vector<std::string>& extraFiles);
-// Restore of the data from a backup archive.
-void RICARICA();
 
 } // namespace dn::app

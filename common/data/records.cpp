@@ -63,6 +63,14 @@ void DBDEL(bool commit) {
     a.table().unlockAll();
 }
 
+void DBPACK() {
+    WorkArea& a = area();
+    if (!a.used())
+        throw dbf::TableError("DBPACK: no table open in work area " + std::to_string(a.number()));
+    a.table().pack();
+    a.goTop();
+}
+
 bool DELREC() {
     WorkArea& a = area();
     if (!a.used() || a.eof()) {

@@ -1,0 +1,110 @@
+#pragma once
+
+// A data folder made by the start-up sequence, with the GUI test support for the
+// file dialogs and questions of maintenance, backup and restore.
+
+#include "startup_fixture.h"
+
+#include "app/startup.h"
+#include "app/tables.h"
+#include "common/dbf/table.h"
+#include "common/schema/tables.h"
+#include "common/ui/popmsg.h"
+#include "platform/file.h"
+#include "tests/support/gui.h"
+#include "tests/support/messages_fake.h"
+
+#include <QFileDialog>
+#include <QTimer>
+
+namespace backuptest {
+
+using namespace starttest;
+
+// `dntable` with its arguments: exit status and output.
+inline std::pair<int, std::string> dntable(const std::string& args) {
+    FILE* p = ::popen((std::string("'" DN_DNTABLE "' ") + args + " 2>&1").c_str(), "r");
+    std::string out;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    const int status = ::pclose(p);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+// Fills the deadline table through the store with n deadlines whose task texts
+// grow with their number; every deletedEvery-th is marked deleted (0: none).
+inline void addDeadlines(unsigned n, unsigned deletedEvery = 0) {
+    dn::dbf::Table t;
+    t.open(dn::schema::kDeadlines, {false, false});
+    for (unsigned i = 0; i < n; ++i) {
+        t.append();
+        t.put("CODICE", dn::Value(dn::schema::slotCode(static_cast<int>(i % 10) + 1)));
+        t.put("DATA", dn::Value(dn::Date::fromYmd(2024, 1, 1).addDays(static_cast<int>(i % 700))));
+        t.put("INCOMBENZA", dn::Value("Scadenza " + std::to_string(i) + std::string(i % 90, '.')));
+        t.put("EVASA", dn::Value(i % 3 == 0));
+        if (deletedEvery && i % deletedEvery == 0)
+            t.setDeleted(true);
+    }
+    t.commit();
+}
+
+inline void addContacts(unsigned n) {
+    dn::dbf::Table t;
+    t.open(dn::schema::kContacts, {false, false});
+    for (unsigned i = 0; i < n; ++i) {
+        t.append();
+        t.put("NOMINATIVO", dn::Value("Rossi Mario " + std::to_string(i)));
+        t.put("CITTA", dn::Value("Milano"));
+        t.put("NOTE", dn::Value("Nota " + std::to_string(i)));
+    }
+    t.commit();
+}
+
+// The texts the wait box shows while this lives, in the order shown: looked at on
+// every write to a file and at every pass of the event loop.
+class ShownWaits {
+public:
+    ShownWaits() {
+        dn::platform::FaultHooks hooks;
+        hooks.onWrite = [this](const std::string&, uint64_t, size_t) -> long long {
+            look();
+            return -1;
+        };
+        dn::platform::setFaultHooks(hooks);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
+        timer_.start(2);
+    }
+    ~ShownWaits() { dn::platform::clearFaultHooks(); }
+    ShownWaits(const ShownWaits&) = delete;
+    ShownWaits& operator=(const ShownWaits&) = delete;
+
+    std::vector<std::string> texts;
+
+private:
+    void look() {
+        const std::optional<std::string> t = dn::ui::CURMSG();
+        if (t && (texts.empty() || texts.back() != *t))
+            texts.push_back(*t);
+    }
+    QTimer timer_;
+};
+
+class BackupTest : public StartupTest {
+protected:
+    void SetUp() override {
+        dn::test::guiApp();
+        StartupTest::SetUp();
+        ASSERT_TRUE(dn::app::MAIN());
+    }
+    // The index file of a table that `dntable check` finds clean.
+    static void expectCleanIndex(const std::string& table) {
+        const auto [status, out] = dntable("check " + table + " " + table);
+        EXPECT_EQ(status, 0) << out;
+    }
+
+    dn::test::ScriptedMessages msgs;
+};
+
+} // namespace backuptest
