@@ -246,9 +246,11 @@ int WorkArea::createOrder(const std::string& path, const std::string& tag,
     if (walk) {
         const dbf::IndexScope sc = walk->scope;
         scan = [this, walk, sc](const dbf::RecordVisitor& visit) {
+            std::vector<uint32_t> recnos;
             for (const dbf::IndexEntry& e : walk->file.entries(sc))
-                table_.scan(e.recno, e.recno,
-                            [&](uint32_t r, std::string_view rec) { visit(r, rec.data()); });
+                recnos.push_back(e.recno);
+            table_.scanRecords(std::move(recnos),
+                               [&](uint32_t r, std::string_view rec) { visit(r, rec.data()); });
         };
     }
     dbf::IndexFile built = dbf::IndexFile::create(path, tag, def, scan, o->eval);
@@ -340,7 +342,7 @@ void WorkArea::setEof() {
 
 // Goes to recno; true when that record may be shown.
 bool WorkArea::land(uint32_t recno) {
-    if (recno == 0 || recno > table_.recordCount())
+    if (!table_.exists(recno))
         return false;
     table_.goTo(recno);
     eof_ = false;
@@ -370,8 +372,7 @@ void WorkArea::goTop() {
         settle(o->file.first(o->scope), 1);
         return;
     }
-    const uint32_t count = table_.recordCount();
-    for (uint32_t r = 1; r <= count; ++r)
+    for (uint32_t r = 1; table_.exists(r); ++r)
         if (land(r))
             return;
     setEof();
@@ -408,10 +409,10 @@ long WorkArea::skip(long n) {
         if (eof_)
             return 0;
         if (!o) {
+            // The count is read again only when the walk passes the one it knew.
             uint32_t r = table_.recno();
-            const uint32_t count = table_.recordCount();
             while (moved < want) {
-                if (++r > count) {
+                if (!table_.exists(++r)) {
                     setEof();
                     return moved;
                 }
@@ -532,11 +533,13 @@ uint64_t WorkArea::keyCount() {
         return o->file.count(o->scope);
     uint64_t n = 0;
     if (o) {
+        std::vector<uint32_t> recnos;
         for (const dbf::IndexEntry& e : o->file.entries(o->scope))
-            table_.scan(e.recno, e.recno, [&](uint32_t, std::string_view rec) {
-                if (!deletedRecord(rec.data()))
-                    ++n;
-            });
+            recnos.push_back(e.recno);
+        table_.scanRecords(std::move(recnos), [&](uint32_t, std::string_view rec) {
+            if (!deletedRecord(rec.data()))
+                ++n;
+        });
         return n;
     }
     table_.scan(1, table_.recordCount(), [&](uint32_t, std::string_view rec) {
@@ -544,6 +547,14 @@ uint64_t WorkArea::keyCount() {
             ++n;
     });
     return n;
+}
+
+uint32_t WorkArea::deleteWhere(const CondBlock& cond) {
+    requireUsed();
+    return table_.deleteWhere([&](uint32_t recno, std::string_view record) {
+        Evaluating e(*this, record, recno);
+        return cond();
+    });
 }
 
 // ---------------------------------------------------------------- fields

@@ -63,6 +63,10 @@ void DBDEL(bool commit) {
     a.table().unlockAll();
 }
 
+uint32_t DBDELETEFOR(const CondBlock& cond) {
+    return area().deleteWhere(cond);
+}
+
 bool DELREC() {
     WorkArea& a = area();
     if (!a.used() || a.eof()) {
