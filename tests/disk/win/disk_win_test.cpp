@@ -98,7 +98,7 @@ TEST(WinFolders, CopyDirKeepsAttributesAndFolderTimes) {
     EXPECT_EQ(writeTimeOf(dir / "dst/uno"), t2);
     EXPECT_EQ(writeTimeOf(dir / "dst/uno/due"), t1);
 
-    // The copy and the original go, read-only files included.
+    // The copy and its source go, read-only files included.
     ASSERT_TRUE(DELETEDIR(dir / "dst"));
     ASSERT_TRUE(DELETEDIR(dir / "src"));
     EXPECT_TRUE(fileNames(dir.path()).empty());
