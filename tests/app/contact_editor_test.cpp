@@ -154,8 +154,15 @@ TEST_F(ContactEditor, PrintingFromTheEditorKeepsItOpenAndAbandoningAfterwardsWri
         t::press(e, 202);
     });
     EXPECT_EQ(askedTexts(messages_), (std::vector<std::string>{"Annullo le modifiche?"}));
-    // The card and the envelope went to the preview.
-    EXPECT_EQ(capture.recordings.size(), 2u);
+    // The card and the envelope went to the preview, with the name as typed.
+    ASSERT_EQ(capture.recordings.size(), 2u);
+    for (const auto& r : capture.recordings) {
+        bool typed = false;
+        for (const auto& page : r.pages)
+            for (const auto* op : page.texts())
+                typed = typed || op->text.find("CAMBIATO") != std::string::npos;
+        EXPECT_TRUE(typed) << r.docName;
+    }
     EXPECT_EQ(names(), std::vector<std::string>{"BIANCHI"});
 }
 
