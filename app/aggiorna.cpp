@@ -22,11 +22,11 @@ bool AGGIORNA() {
         data::ORDSETFOCUS(0);
         data::DBLOCK(false);
         const Date today = clock::today();
-        data::WorkArea& a = data::area();
-        for (data::DBGOTOP(); !data::DBEOF(); data::DBSKIP()) {
-            if (data::FIELDGET("DATA").date() < today && data::FIELDGET("EVASA").logical())
-                a.table().setDeleted(true); // written, and taken out of the index, on the skip
-        }
+        // One pass in record order; the index loses the keys with it (rebuilt in
+        // place when many go at once).
+        data::DBDELETEFOR([&] {
+            return data::FIELDGET("DATA").date() < today && data::FIELDGET("EVASA").logical();
+        });
         data::DBCOMMIT();
         guard.release();
     });

@@ -6,7 +6,6 @@
 #include "toolkit/dialog.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace dn::app {
 
@@ -24,10 +23,7 @@ int clockColumn(const TDialog& panel, const std::string& text) {
 
 void SHOWTIME(TDialog& panel) {
     const clock::Moment now = clock::now();
-    const int secs = now.msecs / 1000;
-    char time[16];
-    std::snprintf(time, sizeof time, "%02d:%02d:%02d", secs / 3600, secs / 60 % 60, secs % 60);
-    const std::string text = clockText(now.date, time);
+    const std::string text = clockText(now.date, clock::timeText(now));
     const int row = clockRow(panel);
     const int col = clockColumn(panel, text);
     panel.Say(row, col, text);

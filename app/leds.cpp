@@ -13,28 +13,18 @@
 #include "toolkit/timer.h"
 #include "toolkit/toolkit.h"
 
-#include <QDateTime>
-
-#include <array>
-
 namespace dn::app {
 
 namespace {
 
 // Modification date and time ("HH:MM:SS", local) of the deadline table file;
-// nothing when the file is not there.
+// nothing when the file is not there. One status call while the file keeps its name.
 std::optional<LampScan> tableWritten() {
-    platform::OWIN32FINDDATA data;
-    const platform::FindHandle h =
-        platform::FINDFIRSTFILE(std::string(schema::kDeadlines) + ".DBF", data);
-    if (h == platform::kInvalidFind)
+    const auto written = platform::lastWriteTime(std::string(schema::kDeadlines) + ".DBF");
+    if (!written)
         return std::nullopt;
-    platform::FINDCLOSE(h);
-    const QDateTime t =
-        QDateTime::fromSecsSinceEpoch(platform::fileTimeToUnixSeconds(data.cLastWTime));
-    const QDate d = t.date();
-    return LampScan{Date::fromYmd(d.year(), d.month(), d.day()),
-                    t.time().toString(QStringLiteral("HH:mm:ss")).toStdString()};
+    const clock::Moment m = clock::localMoment(platform::fileTimeToUnixSeconds(*written));
+    return LampScan{m.date, clock::timeText(m)};
 }
 
 // Whether the table may have changed since the last scan (or the day is new).
@@ -80,30 +70,33 @@ bool slotHasPending(int slot) {
     return false;
 }
 
+std::optional<Lamps> scanLamps(int n) {
+    Lamps lit{};
+    data::AreaGuard guard;
+    const bool scanned = data::protect([&] {
+        guard.open(schema::kDeadlines, "LEDS");
+        data::ORDADD(schema::kDeadlines);
+        for (int i = 1; i <= n && i <= kSlots; ++i)
+            lit[static_cast<size_t>(i - 1)] = slotHasPending(i);
+    });
+    if (!scanned)
+        return std::nullopt;
+    return lit;
+}
+
 void LEDS(TDialog& panel, TTimer* timer, int n, bool forced) {
     if (!forced && !scanDue())
         return;
     if (timer)
         timer->DeActivate();
-    std::array<bool, kSlots> lit{};
-    bool scanned = false;
-    {
-        data::AreaGuard guard;
-        scanned = data::protect([&] {
-            guard.open(schema::kDeadlines, "LEDS");
-            data::ORDADD(schema::kDeadlines);
-            for (int i = 1; i <= n && i <= kSlots; ++i)
-                lit[static_cast<size_t>(i - 1)] = slotHasPending(i);
-        });
-    }
-    if (scanned) {
-        // Lamps change only after a complete scan, so a failure leaves them as they were.
+    // Lamps change only after a complete scan, so a failure leaves them as they were.
+    if (const std::optional<Lamps> lit = scanLamps(n)) {
         for (int i = 1; i <= n && i <= kSlots; ++i) {
             const size_t pos = static_cast<size_t>(2 * i - 1);
             if (pos >= panel.aControls.size())
                 break;
             if (auto* lamp = dynamic_cast<TBtnBmp*>(panel.aControls[pos]))
-                lamp->SetBitmap(lit[static_cast<size_t>(i - 1)] ? "ACCESO" : "SPENTO");
+                lamp->SetBitmap((*lit)[static_cast<size_t>(i - 1)] ? "ACCESO" : "SPENTO");
         }
         lastLampScan() = LampScan{clock::today(), clock::timeText()};
     }

@@ -3,8 +3,10 @@
 // The lamps of the panel: lit while the slot has a deadline that is not done and
 // falls due today or earlier.
 
+#include "app/panel.h"
 #include "common/util/date.h"
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -32,6 +34,13 @@ std::optional<LampScan>& lastLampScan();
 // area again. The timer is stopped while the scan runs. A failure (shown by the
 // error handler) leaves the lamps and the last-scan stamp as they were.
 void LEDS(TDialog& panel, TTimer* timer, int n, bool forced = false);
+
+// The scan of LEDS without the panel: opens the deadline table under the alias
+// "LEDS" in a free work area with its index, asks slotHasPending for slots 1 to n,
+// closes the table and selects the previous work area again. Nothing when the scan
+// failed (the error handler has shown why).
+using Lamps = std::array<bool, kSlots>;
+std::optional<Lamps> scanLamps(int n);
 
 // Whether slot's lamp should be lit: a deadline of the slot that is not done and
 // is dated today or earlier. REQUIRES: the selected area has the deadline table

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace dn::platform {
@@ -37,6 +38,12 @@ FindHandle FINDFIRSTFILE(const std::string& pattern, OWIN32FINDDATA& data);
 bool FINDNEXTFILE(FindHandle handle, OWIN32FINDDATA& data);
 // Ends the listing; false for a handle that is not open.
 bool FINDCLOSE(FindHandle handle);
+
+// The last-write time (a file time) of one entry named without wildcards, in any
+// letter case as FINDFIRSTFILE matches it, but found with one status call when the
+// name is there exactly as written: only then is the folder listed. Nothing when
+// there is no such entry.
+std::optional<uint64_t> lastWriteTime(const std::string& path);
 
 // Converts between file times and seconds + nanoseconds since 1970 (UTC).
 uint64_t toFileTime(int64_t unixSeconds, uint32_t nanoseconds);

@@ -16,4 +16,9 @@ std::string dataDir();
 // Returns the table file's path.
 std::string deadlineTable(uint32_t records, int owners = 10);
 
+// A deadline table as an office leaves it that has done everything due so far:
+// `records` deadlines as above but due after today (the real date), and before them
+// 100 done deadlines of each slot due today. Generated once a day.
+std::string doneTodayTable(uint32_t records);
+
 } // namespace dnbench

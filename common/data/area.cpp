@@ -246,29 +246,14 @@ int WorkArea::createOrder(const std::string& path, const std::string& tag,
     if (walk) {
         const dbf::IndexScope sc = walk->scope;
         scan = [this, walk, sc](const dbf::RecordVisitor& visit) {
-            // The builder takes records in any order: they are read in record order, a
-            // run of near ones with one scan, so that a scope of many records costs a few
-            // large reads instead of a read (and a look at the record count) per record.
+            // The builder takes records in any order: they are read in record order, near
+            // ones together, so that a scope of many records costs a few large reads
+            // instead of a read (and a look at the record count) per record.
             std::vector<uint32_t> recnos;
             for (const dbf::IndexEntry& e : walk->file.entries(sc))
                 recnos.push_back(e.recno);
-            std::sort(recnos.begin(), recnos.end());
-            recnos.erase(std::unique(recnos.begin(), recnos.end()), recnos.end());
-            // Reading past this many unwanted records costs about what one more read does.
-            const uint32_t near = std::max<uint32_t>(1, 4096 / table_.structure().recordLength());
-            for (size_t i = 0; i < recnos.size();) {
-                size_t last = i;
-                while (last + 1 < recnos.size() && recnos[last + 1] - recnos[last] <= near)
-                    ++last;
-                size_t next = i;
-                table_.scan(recnos[i], recnos[last], [&](uint32_t r, std::string_view rec) {
-                    if (next <= last && r == recnos[next]) {
-                        ++next;
-                        visit(r, rec.data());
-                    }
-                });
-                i = last + 1;
-            }
+            table_.scanRecords(std::move(recnos),
+                               [&](uint32_t r, std::string_view rec) { visit(r, rec.data()); });
         };
     }
     // An order already open on that file gives way to the new one. Windows replaces
@@ -368,7 +353,7 @@ void WorkArea::setEof() {
 
 // Goes to recno; true when that record may be shown.
 bool WorkArea::land(uint32_t recno) {
-    if (recno == 0 || recno > table_.recordCount())
+    if (!table_.exists(recno))
         return false;
     table_.goTo(recno);
     eof_ = false;
@@ -398,8 +383,7 @@ void WorkArea::goTop() {
         settle(o->file.first(o->scope), 1);
         return;
     }
-    const uint32_t count = table_.recordCount();
-    for (uint32_t r = 1; r <= count; ++r)
+    for (uint32_t r = 1; table_.exists(r); ++r)
         if (land(r))
             return;
     setEof();
@@ -436,10 +420,10 @@ long WorkArea::skip(long n) {
         if (eof_)
             return 0;
         if (!o) {
+            // The count is read again only when the walk passes the one it knew.
             uint32_t r = table_.recno();
-            const uint32_t count = table_.recordCount();
             while (moved < want) {
-                if (++r > count) {
+                if (!table_.exists(++r)) {
                     setEof();
                     return moved;
                 }
@@ -560,11 +544,13 @@ uint64_t WorkArea::keyCount() {
         return o->file.count(o->scope);
     uint64_t n = 0;
     if (o) {
+        std::vector<uint32_t> recnos;
         for (const dbf::IndexEntry& e : o->file.entries(o->scope))
-            table_.scan(e.recno, e.recno, [&](uint32_t, std::string_view rec) {
-                if (!deletedRecord(rec.data()))
-                    ++n;
-            });
+            recnos.push_back(e.recno);
+        table_.scanRecords(std::move(recnos), [&](uint32_t, std::string_view rec) {
+            if (!deletedRecord(rec.data()))
+                ++n;
+        });
         return n;
     }
     table_.scan(1, table_.recordCount(), [&](uint32_t, std::string_view rec) {
@@ -572,6 +558,14 @@ uint64_t WorkArea::keyCount() {
             ++n;
     });
     return n;
+}
+
+uint32_t WorkArea::deleteWhere(const CondBlock& cond) {
+    requireUsed();
+    return table_.deleteWhere([&](uint32_t recno, std::string_view record) {
+        Evaluating e(*this, record, recno);
+        return cond();
+    });
 }
 
 // ---------------------------------------------------------------- fields

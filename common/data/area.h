@@ -149,6 +149,13 @@ public:
     // record-number order the visible records of the table.
     uint64_t keyCount();
 
+    // Marks deleted every record that is not deleted yet and for which cond holds
+    // (the block sees the record being tested), in one pass in record order, and
+    // keeps every order of the area current (dbf::Table::deleteWhere). REQUIRES: the
+    // table locked (shared tables). Returns how many records were marked; the
+    // pointer stays where it was.
+    uint32_t deleteWhere(const CondBlock& cond);
+
     // ---- view (see views.h) and password
 
     const std::string& viewFile() const { return viewFile_; }

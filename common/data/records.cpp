@@ -72,6 +72,10 @@ void DBRECALL() {
         a.table().setDeleted(false);
 }
 
+uint32_t DBDELETEFOR(const CondBlock& cond) {
+    return area().deleteWhere(cond);
+}
+
 bool DELREC() {
     WorkArea& a = area();
     if (!a.used() || a.eof()) {

@@ -5,6 +5,10 @@
 // shows "Il sistema è momentaneamente occupato..." and keeps trying until it
 // succeeds; the message shown before comes back afterwards.
 
+#include "common/data/area.h"
+
+#include <cstdint>
+
 namespace dn::data {
 
 // Locks the current record (true; at end of file the position after the last
@@ -32,5 +36,13 @@ void DBRECALL();
 // not write-protected, and deletes the current record with DBDEL. At end of file it
 // sounds a 440 Hz tone and asks nothing. True when the record was deleted.
 bool DELREC();
+
+// Marks deleted, in one pass over the table in record-number order, every record not
+// deleted yet for which cond holds (FIELDGET in the block reads the record being
+// tested). REQUIRES: the table locked with DBLOCK(false). The orders of the area
+// stay current: an order that loses many keys at once is rebuilt in place, and one
+// that an interrupted change left half-written is rebuilt too. Returns how many
+// records were marked; the pointer stays where it was.
+uint32_t DBDELETEFOR(const CondBlock& cond);
 
 } // namespace dn::data

@@ -54,6 +54,57 @@ void IndexMaintainer::afterPack(Table& table) {
         std::rethrow_exception(first);
 }
 
+void IndexMaintainer::beforeBulkDelete(Table&, const BulkDelete& del) {
+    pending_.clear();
+    // Every lock and every decision first: nothing is marked as changing until all
+    // the indexes can take part.
+    std::vector<Pending> taken;
+    for (Entry& e : indexes_) {
+        Pending p{std::make_unique<IndexBulkChange>(*e.index), &e.eval, false, {}};
+        for (size_t i = 0; i < del.size(); ++i)
+            if (auto key = e.index->keyOf(e.eval, del.record(i).data(), del.recnos[i]))
+                p.keys.push_back(IndexEntry{std::move(*key), del.recnos[i]});
+        const bool many = uint64_t{p.keys.size()} * kRebuildShare > del.live;
+        p.rebuild = p.change->canRebuild() && (p.change->halfWritten() || many);
+        if (p.change->halfWritten() && !p.rebuild)
+            throw CorruptFile(e.index->path(), "una modifica \xE8 rimasta a met\xE0");
+        if (p.rebuild)
+            p.keys.clear();
+        else if (p.keys.empty())
+            continue; // nothing to change: the lock goes at once
+        taken.push_back(std::move(p));
+    }
+    for (Pending& p : taken)
+        p.change->begin();
+    pending_ = std::move(taken);
+}
+
+void IndexMaintainer::afterBulkDelete(Table& table, const BulkDelete&) {
+    std::vector<Pending> pending = std::move(pending_);
+    pending_.clear();
+    std::exception_ptr first;
+    for (Pending& p : pending) {
+        try {
+            if (p.rebuild) {
+                p.change->rebuild(tableScan(table), *p.eval);
+            } else {
+                for (const IndexEntry& k : p.keys)
+                    p.change->remove(k.key, k.recno);
+                p.change->finish();
+            }
+        } catch (...) {
+            if (!first)
+                first = std::current_exception();
+        }
+    }
+    if (first)
+        std::rethrow_exception(first);
+}
+
+void IndexMaintainer::bulkDeleteFailed(Table&) {
+    pending_.clear();
+}
+
 RecordScan tableScan(Table& table) {
     return [&table](const RecordVisitor& visit) {
         table.scan(1, table.recordCount(),

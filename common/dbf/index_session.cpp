@@ -32,7 +32,7 @@ void IndexFile::setLockTimeout(int milliseconds) {
     g_lockTimeoutMs = milliseconds;
 }
 
-IndexSession::IndexSession(const IndexFile& index, bool write)
+IndexSession::IndexSession(const IndexFile& index, bool write, bool acceptHalfWritten)
     : index_(index), file_(const_cast<platform::File&>(index.file_)), write_(write) {
     if (!file_.isOpen())
         throw std::logic_error("index file not open");
@@ -57,8 +57,13 @@ IndexSession::IndexSession(const IndexFile& index, bool write)
         }
         if (header_.keyLength != keyLength_)
             corrupt("lunghezza della chiave cambiata mentre il file era aperto");
-        if (header_.counter % 2 != 0)
-            corrupt("una modifica \xE8 rimasta a met\xE0");
+        if (header_.counter % 2 != 0) {
+            // Under the writer lock nobody is still making that change.
+            if (!(write && acceptHalfWritten))
+                corrupt("una modifica \xE8 rimasta a met\xE0");
+            halfWritten_ = true;
+            changing_ = true;
+        }
     } catch (...) {
         file_.unlock(platform::kIndexLockOffset, 1);
         locked_ = false;
@@ -234,6 +239,27 @@ void IndexSession::finish() {
     file_.writeAt(index_.tagOffset_, h, sizeof h);
     ++header_.counter;
     changing_ = false;
+}
+
+void IndexSession::writeImage(std::vector<uint8_t>& image) {
+    if (index_.tagOffset_ != cdx::kTagHeaderOffset || image.size() < cdx::kFirstNodeOffset)
+        throw std::logic_error("index image written over a foreign layout");
+    begin();
+    constexpr size_t kChunk = 1 << 20;
+    for (size_t at = cdx::kFirstNodeOffset; at < image.size(); at += kChunk)
+        file_.writeAt(at, image.data() + at, std::min(kChunk, image.size() - at));
+    if (file_.size() > image.size())
+        file_.truncate(image.size());
+    file_.writeAt(0, image.data(), cdx::kTagHeaderOffset);
+    // Every page is on the disk before the header says that the change is complete.
+    file_.flush();
+    uint8_t* tag = image.data() + cdx::kTagHeaderOffset;
+    cdx::putLe32(tag + cdx::kCounterOffset, header_.counter + 1);
+    file_.writeAt(cdx::kTagHeaderOffset, tag, cdx::kHeaderSize);
+    header_ = cdx::decodeHeader(tag, cdx::kHeaderSize);
+    fileSize_ = image.size();
+    changing_ = false;
+    halfWritten_ = false;
 }
 
 std::vector<cdx::EntryRef> IndexSession::refs(const cdx::Node& n) const {

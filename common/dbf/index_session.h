@@ -14,7 +14,10 @@ namespace dn::dbf {
 
 class IndexSession {
 public:
-    IndexSession(const IndexFile& index, bool write);
+    // With acceptHalfWritten (writers only) a change that an earlier writer left
+    // half-written is taken over instead of reported: the session is then inside that
+    // change, and finish() ends it.
+    IndexSession(const IndexFile& index, bool write, bool acceptHalfWritten = false);
     ~IndexSession();
     IndexSession(const IndexSession&) = delete;
     IndexSession& operator=(const IndexSession&) = delete;
@@ -57,6 +60,16 @@ public:
     uint32_t allocatePage();
     void freePage(uint32_t offset);
     void setRoot(uint32_t offset) { header_.root = offset; }
+    // The counter was odd when the session began (see acceptHalfWritten).
+    bool halfWritten() const { return halfWritten_; }
+    // Whether the tag header lies where this program writes it, so that
+    // writeImage() can replace the tree.
+    bool standardLayout() const { return index_.tagOffset_ == cdx::kTagHeaderOffset; }
+    // Replaces the whole tree by a built file image (IndexBuilder::image of this
+    // index's definition and tag) and ends the change: the pages first, then the
+    // directory, and the tag header last, after a flush. REQUIRES: the standard
+    // layout (tag header at cdx::kTagHeaderOffset).
+    void writeImage(std::vector<uint8_t>& image);
 
 private:
     void readPage(uint32_t offset, uint8_t* buf);
@@ -67,6 +80,7 @@ private:
     bool write_;
     bool locked_ = false;
     bool changing_ = false;
+    bool halfWritten_ = false;
     cdx::Header header_;
     uint16_t keyLength_ = 0;
     char pad_ = ' ';
@@ -74,5 +88,8 @@ private:
     uint64_t pageReads_ = 0;
     uint64_t pageLimit_ = 0;
 };
+
+// Removes (key, recno) within a write session; false when it is not there.
+bool removeIn(IndexSession& s, std::string_view key, uint32_t recno);
 
 } // namespace dn::dbf

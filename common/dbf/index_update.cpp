@@ -252,7 +252,8 @@ bool insertIn(IndexSession& s, std::string_view key, uint32_t recno, bool unique
     return true;
 }
 
-// Removes (key, recno) within a write session; false when it is not there.
+} // namespace
+
 bool removeIn(IndexSession& s, std::string_view key, uint32_t recno) {
     TreeWriter w(s);
     const size_t kl = s.keyLength();
@@ -267,8 +268,6 @@ bool removeIn(IndexSession& s, std::string_view key, uint32_t recno) {
     w.commit(path, path.size() - 1);
     return true;
 }
-
-} // namespace
 
 bool IndexFile::insert(std::string_view key, uint32_t recno) {
     if (key.size() != def_.keyLength)

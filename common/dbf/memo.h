@@ -55,6 +55,7 @@ public:
     // read one by one as usual.
     void beginReadAhead();
     void endReadAhead();
+    bool readingAhead() const { return readAheadLimit_ != 0; }
 
 private:
     bool readFromWindow(uint64_t at, std::string& text) const;

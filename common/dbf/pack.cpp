@@ -62,6 +62,7 @@ void Table::pack() {
     if (options_.shared)
         throw TableError("pack needs " + path_ + " open exclusively");
     write();
+    dropAhead();
     const uint32_t count = recordCount();
     const uint32_t headerLength = structure_.headerLength();
     std::string header(headerLength, '\0');

@@ -6,6 +6,7 @@
 #include "platform/lock_layout.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,40 @@ using platform::kRecordLockBase;
 // The highest record number whose lock byte still lies inside the lock scheme.
 constexpr uint32_t kMaxRecords = platform::kMaxLockableRecord;
 constexpr char kEof = 0x1A;
+
+// A forward walk reads ahead in blocks that start small (a single step costs no
+// more than before) and double up to the size of a bulk scan's reads.
+constexpr uint32_t kFirstAheadBytes = 4096;
+constexpr uint32_t kMaxAheadBytes = 256 * 1024;
+// How long a block read ahead may serve the walk: older records are read again.
+constexpr int64_t kAheadAgeNs = 100'000'000;
+
+// Records worth reading (or writing back) together with their neighbours when they
+// lie no further apart than this: copying the gap costs less than another call.
+constexpr uint32_t kGapBytes = 16 * 1024;
+
+// Cuts ascending record numbers into stretches that one read or write covers: each
+// at most kMaxAheadBytes long, with no gap wider than kGapBytes. Calls
+// fn(begin, end) with index ranges into recnos.
+template <class Fn>
+void forEachStretch(const std::vector<uint32_t>& recnos, uint32_t len, Fn fn) {
+    const uint64_t maxRecords = std::max<uint32_t>(1, kMaxAheadBytes / len);
+    const uint64_t maxGap = std::max<uint32_t>(1, kGapBytes / len);
+    for (size_t i = 0; i < recnos.size();) {
+        size_t j = i + 1;
+        while (j < recnos.size() && recnos[j] - recnos[i] < maxRecords &&
+               recnos[j] - recnos[j - 1] <= maxGap)
+            ++j;
+        fn(i, j);
+        i = j;
+    }
+}
+
+int64_t steadyNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 size_t nameStart(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
@@ -131,6 +166,7 @@ void Table::close() {
         pending = std::current_exception();
     }
     // Closing the file releases every byte-range lock of this open.
+    dropAhead();
     file_.close();
     memo_.close();
     fileLocked_ = false;
@@ -159,6 +195,17 @@ uint32_t Table::readCount() {
 uint32_t Table::recordCount() {
     knownCount_ = readCount();
     return knownCount_;
+}
+
+bool Table::exists(uint32_t recno) {
+    requireOpen();
+    if (recno == 0)
+        return false;
+    // Counts only grow while a table is shared (and only this object changes the
+    // count of an exclusive one), so a count seen once still bounds the valid numbers.
+    if (recno > knownCount_)
+        knownCount_ = readCount();
+    return recno <= knownCount_;
 }
 
 Date Table::lastUpdate() {
@@ -241,19 +288,69 @@ std::string Table::readRecord(uint32_t recno) {
 void Table::goTo(uint32_t recno) {
     requireOpen();
     write();
-    // Counts only grow while a table is shared, so a count seen once still bounds
-    // the valid numbers; the header is read again only beyond it.
-    if (recno == 0 || recno > knownCount_)
-        knownCount_ = readCount();
-    if (recno == 0 || recno > knownCount_)
+    if (!exists(recno))
         throw TableError("record " + std::to_string(recno) + " out of range in " + path_);
-    buffer_ = readRecord(recno);
+    const bool step = recno == recno_ + 1;
+    if (!fromAhead(recno)) {
+        if (step) {
+            readAhead(recno);
+            fromAhead(recno);
+        } else {
+            dropAhead();
+            buffer_ = readRecord(recno);
+        }
+    }
     recno_ = recno;
+}
+
+bool Table::fromAhead(uint32_t recno) {
+    if (ahead_.first == 0 || recno < ahead_.first || recno - ahead_.first >= ahead_.count)
+        return false;
+    if (steadyNs() - ahead_.readAt > kAheadAgeNs)
+        return false;
+    const uint32_t len = structure_.recordLength();
+    buffer_.assign(ahead_.bytes, static_cast<size_t>(recno - ahead_.first) * len, len);
+    return true;
+}
+
+void Table::readAhead(uint32_t recno) {
+    const uint32_t len = structure_.recordLength();
+    // The block doubles while the walk goes on from the end of the last one.
+    const bool continues = ahead_.first != 0 && recno == ahead_.first + ahead_.count;
+    const uint64_t last = ahead_.first != 0 ? uint64_t{ahead_.count} * len : 0;
+    const uint64_t bytes =
+        continues ? std::min<uint64_t>(2 * last, kMaxAheadBytes) : kFirstAheadBytes;
+    const uint32_t n = static_cast<uint32_t>(
+        std::min<uint64_t>(std::max<uint64_t>(1, bytes / len), knownCount_ - recno + 1));
+    ahead_.bytes.resize(static_cast<size_t>(n) * len);
+    const uint64_t at = structure_.headerLength() + static_cast<uint64_t>(recno - 1) * len;
+    if (file_.readAt(at, ahead_.bytes.data(), ahead_.bytes.size()) < ahead_.bytes.size()) {
+        dropAhead();
+        throw CorruptFile(path_, "record " + std::to_string(recno) + " past the end of the file");
+    }
+    ahead_.first = recno;
+    ahead_.count = n;
+    ahead_.readAt = steadyNs();
+    // The memos of the walk's records are read in large pieces too (a memo never
+    // changes once a record points at it).
+    if (memo_.isOpen() && !memo_.readingAhead())
+        memo_.beginReadAhead();
+}
+
+void Table::dropAhead() {
+    if (ahead_.first == 0)
+        return;
+    ahead_.first = 0;
+    ahead_.count = 0;
+    ahead_.bytes.clear();
+    if (memo_.isOpen())
+        memo_.endReadAhead();
 }
 
 void Table::reread() {
     requireOpen();
     dirty_ = false;
+    dropAhead();
     if (recno_ != 0)
         buffer_ = readRecord(recno_);
 }
@@ -419,6 +516,7 @@ void Table::write() {
         throw TableError("no current record to write in " + path_);
     }
     requireWriteLock(recno_);
+    dropAhead();
     const std::string before = readRecord(recno_);
     if (before == buffer_) {
         dirty_ = false;
@@ -461,6 +559,7 @@ bool Table::append(bool keepFileLock) {
     write();
     if (options_.shared && !fileLocked_ && !lockFile())
         return false;
+    dropAhead();
     const uint32_t count = readCount();
     if (count >= kMaxRecords)
         throw TableError("table " + path_ + " is full");
@@ -516,6 +615,7 @@ bool Table::lockRecord(uint32_t recno) {
         throw TableError("record " + std::to_string(recno) + " cannot be locked");
     if (!options_.shared || fileLocked_)
         return true;
+    dropAhead();
     if (dirty_ && recno_ != recno)
         write();
     const bool held = lockedRecords_.count(recno) > 0;
@@ -542,6 +642,7 @@ bool Table::lockFile() {
     requireOpen();
     if (!options_.shared || fileLocked_)
         return true;
+    dropAhead();
     write();
     releaseRecordLocks();
     if (!file_.tryLock(kFileLockOffset, kFileLockLength, platform::LockKind::Exclusive))
@@ -555,6 +656,7 @@ void Table::unlockRecord(uint32_t recno) {
     requireOpen();
     if (!lockedRecords_.count(recno))
         return;
+    dropAhead();
     if (recno_ == recno)
         write();
     file_.unlock(kRecordLockBase + recno, 1);
@@ -565,6 +667,7 @@ void Table::unlockFile() {
     requireOpen();
     if (!fileLocked_)
         return;
+    dropAhead();
     write();
     file_.unlock(kFileLockOffset, kFileLockLength);
     fileLocked_ = false;
@@ -572,6 +675,7 @@ void Table::unlockFile() {
 
 void Table::unlockAll() {
     requireOpen();
+    dropAhead();
     std::exception_ptr pending;
     try {
         write();
@@ -600,15 +704,19 @@ void Table::scan(uint32_t first, uint32_t last,
         return;
     const uint32_t len = structure_.recordLength();
     const uint32_t perChunk = std::max<uint32_t>(1, (256u * 1024u) / len);
-    // Memos of the scanned records are read in large pieces too, for this call only.
+    // Memos of the scanned records are read in large pieces too, for this call only
+    // (or for as long as a walk that already reads them so goes on).
     struct ReadAhead {
         MemoFile& memo;
+        bool began = false;
         explicit ReadAhead(MemoFile& m) : memo(m) {
-            if (memo.isOpen())
+            if (memo.isOpen() && !memo.readingAhead()) {
                 memo.beginReadAhead();
+                began = true;
+            }
         }
         ~ReadAhead() {
-            if (memo.isOpen())
+            if (began)
                 memo.endReadAhead();
         }
     } readAhead(memo_);
@@ -624,6 +732,101 @@ void Table::scan(uint32_t first, uint32_t last,
         if (last - r < n)
             break;
         r += n;
+    }
+}
+
+void Table::scanRecords(std::vector<uint32_t> recnos,
+                        const std::function<void(uint32_t, std::string_view)>& fn) {
+    requireOpen();
+    std::sort(recnos.begin(), recnos.end());
+    recnos.erase(std::unique(recnos.begin(), recnos.end()), recnos.end());
+    while (!recnos.empty() && recnos.front() == 0)
+        recnos.erase(recnos.begin());
+    if (recnos.empty())
+        return;
+    if (!exists(recnos.back()))
+        recnos.erase(std::upper_bound(recnos.begin(), recnos.end(), knownCount_), recnos.end());
+    const uint32_t len = structure_.recordLength();
+    std::string block;
+    forEachStretch(recnos, len, [&](size_t i, size_t j) {
+        const uint32_t first = recnos[i];
+        block.resize(static_cast<size_t>(recnos[j - 1] - first + 1) * len);
+        const uint64_t at = structure_.headerLength() + static_cast<uint64_t>(first - 1) * len;
+        if (file_.readAt(at, block.data(), block.size()) < block.size())
+            throw CorruptFile(path_, "records past the end of the file");
+        for (; i < j; ++i)
+            fn(recnos[i],
+               std::string_view(block).substr(static_cast<size_t>(recnos[i] - first) * len, len));
+    });
+}
+
+// ---------------------------------------------------------------- bulk deleting
+
+uint32_t Table::deleteWhere(const std::function<bool(uint32_t, std::string_view)>& pick) {
+    requireWritable();
+    write();
+    if (options_.shared && !fileLocked_)
+        throw TableError("deleting records of " + path_ + " together needs the file lock");
+    dropAhead();
+    const uint32_t len = structure_.recordLength();
+    BulkDelete del;
+    del.recordLength = len;
+    scan(1, UINT32_MAX, [&](uint32_t recno, std::string_view rec) {
+        if (rec[0] == '*')
+            return;
+        ++del.live;
+        if (pick(recno, rec)) {
+            del.recnos.push_back(recno);
+            del.before.append(rec);
+        }
+    });
+    try {
+        for (TableObserver* o : std::vector<TableObserver*>(observers_))
+            o->beforeBulkDelete(*this, del);
+        if (!del.recnos.empty()) {
+            // Under the file lock nobody else writes records, so a stretch read now and
+            // written back with its flags set changes nothing but the flags; a write
+            // cut short leaves each record either marked or not.
+            std::string block;
+            forEachStretch(del.recnos, len, [&](size_t i, size_t j) {
+                const uint32_t first = del.recnos[i];
+                block.resize(static_cast<size_t>(del.recnos[j - 1] - first + 1) * len);
+                const uint64_t at =
+                    structure_.headerLength() + static_cast<uint64_t>(first - 1) * len;
+                if (file_.readAt(at, block.data(), block.size()) < block.size())
+                    throw CorruptFile(path_, "records past the end of the file");
+                for (; i < j; ++i)
+                    block[static_cast<size_t>(del.recnos[i] - first) * len] = '*';
+                file_.writeAt(at, block.data(), block.size());
+            });
+            writeHeaderDate();
+        }
+    } catch (...) {
+        for (TableObserver* o : std::vector<TableObserver*>(observers_))
+            o->bulkDeleteFailed(*this);
+        throw;
+    }
+    for (TableObserver* o : std::vector<TableObserver*>(observers_))
+        o->afterBulkDelete(*this, del);
+    refreshIfClean();
+    return static_cast<uint32_t>(del.recnos.size());
+}
+
+void TableObserver::beforeBulkDelete(Table& table, const BulkDelete& del) {
+    std::string after;
+    for (size_t i = 0; i < del.size(); ++i) {
+        after.assign(del.record(i));
+        after[0] = '*';
+        beforeWrite(table, RecordChange{del.recnos[i], del.record(i), after});
+    }
+}
+
+void TableObserver::afterBulkDelete(Table& table, const BulkDelete& del) {
+    std::string after;
+    for (size_t i = 0; i < del.size(); ++i) {
+        after.assign(del.record(i));
+        after[0] = '*';
+        afterWrite(table, RecordChange{del.recnos[i], del.record(i), after});
     }
 }
 

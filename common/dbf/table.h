@@ -27,6 +27,19 @@ struct RecordChange {
     bool appended() const { return before.empty(); }
 };
 
+// Records that Table::deleteWhere marks deleted together: their numbers, ascending,
+// and their bytes as they were before (deletion flag blank), one after another.
+struct BulkDelete {
+    std::vector<uint32_t> recnos;
+    std::string before;
+    uint32_t recordLength = 0;
+    uint32_t live = 0; // records not deleted before the change, these included
+    size_t size() const { return recnos.size(); }
+    std::string_view record(size_t i) const {
+        return std::string_view(before).substr(i * recordLength, recordLength);
+    }
+};
+
 // Told of every change that a Table makes to its records. The indexes of a work
 // area register one each, so that every open index stays current by its own
 // condition (a delete or recall is a change of byte 0).
@@ -52,6 +65,15 @@ public:
     // After pack: record numbers have changed, whatever depends on them must be
     // rebuilt.
     virtual void afterPack(Table& table) { (void)table; }
+    // Around Table::deleteWhere, under the file lock. beforeBulkDelete comes before
+    // the first flag is written, also when nothing was picked (so that an observer
+    // can mend what an interrupted bulk delete left behind); throwing cancels the
+    // delete with nothing written. afterBulkDelete comes once every flag is written.
+    // By default they are beforeWrite and afterWrite for each record in turn.
+    virtual void beforeBulkDelete(Table& table, const BulkDelete& del);
+    virtual void afterBulkDelete(Table& table, const BulkDelete& del);
+    // Instead of afterBulkDelete when writing the flags failed (some may be written).
+    virtual void bulkDeleteFailed(Table& table) { (void)table; }
 };
 
 struct OpenOptions {
@@ -68,8 +90,14 @@ struct OpenOptions {
 // texts are written to the memo file when they are put; the record then points at
 // them.
 //
-// Nothing that another process can change is kept between calls: the record count
-// and the memo file's free-block pointer are read from disk when they matter.
+// What another process can change is read from disk when it matters: the memo
+// file's free-block pointer before every memo write, the record count before an
+// append and whenever a record number lies beyond the highest count seen (counts only
+// grow while a table is shared), and a record when it is locked and before it is
+// written. A forward walk in record order is the one exception: its records may come
+// from a block read a moment earlier by the same walk, within the limits that
+// docs/store-format.md states (a lock, an unlock, a write or reread() always goes to
+// the file).
 //
 // Errors: platform::FileError for failures of the device (disk full, sharing
 // conflict on open, ...), CorruptFile for damaged files, TableError for calls that
@@ -112,6 +140,10 @@ public:
 
     // The record count in the header, read from disk now.
     uint32_t recordCount();
+    // Whether record recno (1-based) exists. A count seen before answers at once when
+    // it covers recno; otherwise the header is read again, so records appended by
+    // other processes are found as soon as a walk reaches the end it knew.
+    bool exists(uint32_t recno);
     // The last-update date in the header, read from disk now.
     Date lastUpdate();
 
@@ -119,6 +151,8 @@ public:
 
     // Makes record recno (1..recordCount()) current and reads it. A pending change
     // of the previous record is written first. TableError when out of range.
+    // Stepping to the record after the current one reads a block of the records that
+    // follow, and the next steps take their records from it (see the class comment).
     void goTo(uint32_t recno);
     // Reads the current record again from disk, dropping unwritten changes.
     void reread();
@@ -190,8 +224,24 @@ public:
     // during the call. Does not change the current record.
     void scan(uint32_t first, uint32_t last,
               const std::function<void(uint32_t, std::string_view)>& fn);
+    // Calls fn(recno, record bytes) for the given records (in any order, repeats
+    // allowed) in record order, each once, reading the stretches where they lie close
+    // together in large blocks. Numbers beyond the record count are skipped.
+    void scanRecords(std::vector<uint32_t> recnos,
+                     const std::function<void(uint32_t, std::string_view)>& fn);
     // Field values of any record buffer of this table (as get()).
     Value valueOf(std::string_view record, int field) const;
+
+    // --- bulk deleting ---
+
+    // Marks deleted every record that is not deleted yet and for which pick(recno,
+    // record) holds, in one pass over the table in record order; the flags go to the
+    // file in a few large writes, then the header's date. Returns how many records
+    // were marked. REQUIRES: writable, and for a shared table the file lock. A pending
+    // change is written first; the current record is read again afterwards.
+    // Observers hear beforeBulkDelete with every record picked before the first flag
+    // is written and afterBulkDelete once all are.
+    uint32_t deleteWhere(const std::function<bool(uint32_t, std::string_view)>& pick);
 
     // --- maintenance ---
 
@@ -220,6 +270,10 @@ private:
     void notifyBefore(const RecordChange& change);
     void notifyAfter(const RecordChange& change);
     void releaseRecordLocks();
+    // The walk's block of records read ahead (see goTo).
+    bool fromAhead(uint32_t recno);
+    void readAhead(uint32_t recno);
+    void dropAhead();
 
     platform::File file_;
     MemoFile memo_;
@@ -234,6 +288,12 @@ private:
     bool fileLocked_ = false;
     std::set<uint32_t> lockedRecords_;
     std::vector<TableObserver*> observers_;
+    struct Ahead {
+        uint32_t first = 0; // record number of the block's first record; 0: no block
+        uint32_t count = 0;
+        int64_t readAt = 0; // steady-clock nanoseconds when the block was read
+        std::string bytes;
+    } ahead_;
 };
 
 } // namespace dn::dbf

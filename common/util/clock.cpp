@@ -14,36 +14,47 @@ Moment g_moment;
 constexpr int kDay = 24 * 60 * 60 * 1000;
 } // namespace
 
+Moment localMoment(int64_t unixSeconds, int nanoseconds) {
+    const std::time_t t = static_cast<std::time_t>(unixSeconds);
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &t);
+#else
+    localtime_r(&t, &tm); // the reentrant form does not look at the zone file again
+#endif
+    Moment m;
+    m.date = Date::fromYmd(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+    m.msecs = ((tm.tm_hour * 60 + tm.tm_min) * 60 + tm.tm_sec) * 1000 + nanoseconds / 1000000;
+    return m;
+}
+
 Moment now() {
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         if (g_fixed)
             return g_moment;
     }
+    // The system clock rather than timespec_get, which MinGW's runtime lacks.
     const auto since = std::chrono::system_clock::now().time_since_epoch();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count() % 1000;
-    const std::time_t secs = std::chrono::duration_cast<std::chrono::seconds>(since).count();
-    std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &secs);
-#else
-    localtime_r(&secs, &tm);
-#endif
-    Moment m;
-    m.date = Date::fromYmd(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
-    m.msecs = ((tm.tm_hour * 60 + tm.tm_min) * 60 + tm.tm_sec) * 1000 + static_cast<int>(ms);
-    return m;
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(since).count() %
+                    1'000'000'000;
+    return localMoment(std::chrono::duration_cast<std::chrono::seconds>(since).count(),
+                       static_cast<int>(ns));
 }
 
 Date today() {
     return now().date;
 }
 
-std::string timeText() {
-    const int s = now().msecs / 1000;
+std::string timeText(const Moment& m) {
+    const int s = m.msecs / 1000;
     char buf[16];
     std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
     return buf;
+}
+
+std::string timeText() {
+    return timeText(now());
 }
 
 void setFixed(Date d, int msecs) {

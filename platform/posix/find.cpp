@@ -5,6 +5,7 @@
 #include "platform/fileops.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <map>
@@ -90,6 +91,21 @@ FindHandle FINDFIRSTFILE(const std::string& pattern, OWIN32FINDDATA& data) {
     const FindHandle h = ++g_lastHandle;
     g_searches.emplace(h, std::move(s));
     return h;
+}
+
+std::optional<uint64_t> lastWriteTime(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return toFileTime(st.st_mtim.tv_sec, static_cast<uint32_t>(st.st_mtim.tv_nsec));
+    if (errno != ENOENT)
+        return std::nullopt;
+    // Another program may have written the name in other letters.
+    OWIN32FINDDATA data;
+    const FindHandle h = FINDFIRSTFILE(path, data);
+    if (h == kInvalidFind)
+        return std::nullopt;
+    FINDCLOSE(h);
+    return data.cLastWTime;
 }
 
 bool FINDNEXTFILE(FindHandle handle, OWIN32FINDDATA& data) {

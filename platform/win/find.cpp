@@ -34,6 +34,14 @@ FindHandle FINDFIRSTFILE(const std::string& pattern, OWIN32FINDDATA& data) {
     return reinterpret_cast<FindHandle>(h);
 }
 
+std::optional<uint64_t> lastWriteTime(const std::string& path) {
+    // The system's own lookup ignores letter case: one call either way.
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a))
+        return std::nullopt;
+    return fileTime(a.ftLastWriteTime);
+}
+
 bool FINDNEXTFILE(FindHandle handle, OWIN32FINDDATA& data) {
     WIN32_FIND_DATAA w{};
     if (handle == kInvalidFind || !FindNextFileA(reinterpret_cast<HANDLE>(handle), &w))
