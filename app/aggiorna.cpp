@@ -18,9 +18,11 @@ bool AGGIORNA() {
     data::AreaGuard guard;
     const bool done = data::protect([&] {
         guard.open(schema::kDeadlines);
+        // The lock first: under it, opening the index mends one that a purge killed
+        // half-way left half-written.
+        data::DBLOCK(false);
         data::ORDADD(schema::kDeadlines);
         data::ORDSETFOCUS(0);
-        data::DBLOCK(false);
         const Date today = clock::today();
         // One pass in record order; the index loses the keys with it (rebuilt in
         // place when many go at once).

@@ -187,6 +187,14 @@ int WorkArea::addOrder(const std::string& path, const CondBlock& cond) {
     o->eval = evaluator(keyExpr, {}, {def.keyType, def.keyLength}, condExpr, cond);
     o->hidesDeleted = cond ? true : dbf::excludesDeleted(def.forExpression);
     o->fullPath = platform::FULLNAME(path);
+    // While the table is locked as a whole nobody can be changing the index (writers
+    // change it under a table lock), so a change left half-written by a writer that
+    // died is ended here by building the tree again.
+    if (!table_.readOnly() && (!table_.shared() || table_.isFileLocked())) {
+        dbf::IndexBulkChange change(o->file);
+        if (change.halfWritten() && change.canRebuild())
+            change.rebuild(dbf::tableScan(table_), o->eval);
+    }
     attach(std::move(o));
     const int n = orderCount();
     // The first order opened in an area without one becomes controlling.

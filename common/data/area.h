@@ -86,7 +86,9 @@ public:
     int orderNamed(std::string_view name) const;
     // Opens an index file as a further order. The key comes from the expression in
     // the file; the condition too, unless cond is given (a view's condition, which the
-    // file records only as "!DELETED()"). Returns its number.
+    // file records only as "!DELETED()"). With the table locked as a whole (or open
+    // exclusively), an index that an interrupted change left half-written is built
+    // again in place first. Returns its number.
     int addOrder(const std::string& path, const CondBlock& cond = {});
     // Builds an index file from the records of the table (all of them in record
     // order, or with walkControlling those of the controlling order within its scope)

@@ -167,13 +167,20 @@ Structure Structure::parse(std::string_view header, const std::string& path) {
 }
 
 int Structure::find(std::string_view name) const {
+    // Callers mostly name fields as they are stored.
+    for (size_t i = 0; i < fields_.size(); ++i)
+        if (fields_[i].name == name)
+            return static_cast<int>(i);
     for (size_t i = 0; i < fields_.size(); ++i) {
         const std::string& f = fields_[i].name;
         if (f.size() != name.size())
             continue;
+        // Names are ASCII letters, digits and "_", kept in upper case.
         bool same = true;
-        for (size_t k = 0; k < f.size() && same; ++k)
-            same = f[k] == std::toupper(static_cast<unsigned char>(name[k]));
+        for (size_t k = 0; k < f.size() && same; ++k) {
+            const char c = name[k];
+            same = f[k] == (c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+        }
         if (same)
             return static_cast<int>(i);
     }

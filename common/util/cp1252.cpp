@@ -1,5 +1,8 @@
 #include "common/util/cp1252.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace dn {
 
 namespace {
@@ -77,11 +80,33 @@ std::optional<unsigned char> unicodeToCp1252(char32_t c) {
     return std::nullopt;
 }
 
+void appendCp1252AsUtf8(std::string& out, std::string_view text) {
+    // ASCII runs are copied whole; they are found eight bytes at a time.
+    size_t from = 0, i = 0;
+    while (i < text.size()) {
+        if (i + 8 <= text.size()) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b >= 0x80) {
+            out.append(text.data() + from, i - from);
+            appendUtf8(out, cp1252ToUnicode(b));
+            from = i + 1;
+        }
+        ++i;
+    }
+    out.append(text.data() + from, text.size() - from);
+}
+
 std::string cp1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 4);
-    for (const char ch : text)
-        appendUtf8(out, cp1252ToUnicode(static_cast<unsigned char>(ch)));
+    appendCp1252AsUtf8(out, text);
     return out;
 }
 

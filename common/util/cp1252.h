@@ -18,6 +18,8 @@ std::optional<unsigned char> unicodeToCp1252(char32_t c);
 
 // cp1252 bytes -> UTF-8. Embedded NUL bytes are kept.
 std::string cp1252ToUtf8(std::string_view text);
+// The same, appended to out.
+void appendCp1252AsUtf8(std::string& out, std::string_view text);
 // UTF-8 -> cp1252 bytes. A character that Windows-1252 cannot hold, and each byte
 // of a malformed UTF-8 sequence, becomes `replacement`.
 std::string utf8ToCp1252(std::string_view utf8, char replacement = '?');

@@ -162,24 +162,35 @@ Date Date::addMonths(int n) const {
     return fromYmd(y, m, d);
 }
 
+namespace {
+
+// "dd/mm/yy" or "dd/mm/yyyy" of a date that is not empty, without printf (lists and
+// exports write many).
+std::string dayMonthYear(int32_t serial, int yearDigits) {
+    int y, m, d;
+    fromSerialYmd(serial, y, m, d);
+    std::string out(6 + static_cast<size_t>(yearDigits), '/');
+    out[0] = static_cast<char>('0' + d / 10);
+    out[1] = static_cast<char>('0' + d % 10);
+    out[3] = static_cast<char>('0' + m / 10);
+    out[4] = static_cast<char>('0' + m % 10);
+    for (int i = yearDigits - 1, v = y; i >= 0; --i, v /= 10)
+        out[6 + static_cast<size_t>(i)] = static_cast<char>('0' + v % 10);
+    return out;
+}
+
+} // namespace
+
 std::string Date::toText() const {
     if (isEmpty())
         return "  /  /    ";
-    int y, m, d;
-    fromSerialYmd(serial_, y, m, d);
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d, m, y);
-    return buf;
+    return dayMonthYear(serial_, 4);
 }
 
 std::string Date::toShortText() const {
     if (isEmpty())
         return "  /  /  ";
-    int y, m, d;
-    fromSerialYmd(serial_, y, m, d);
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d/%02d/%02d", d, m, y % 100);
-    return buf;
+    return dayMonthYear(serial_, 2);
 }
 
 std::string Date::dtos() const {

@@ -71,37 +71,64 @@ int info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     return 0;
 }
 
-// A CSV field (RFC 4180): quoted when it holds a comma, a quote or a line break.
-std::string csvField(const std::string& utf8) {
-    if (utf8.find_first_of(",\"\r\n") == std::string::npos)
-        return utf8;
-    std::string q = "\"";
-    for (char c : utf8) {
-        if (c == '"')
-            q += '"';
-        q += c;
+// Appends a CSV field (RFC 4180) in UTF-8: quoted when it holds a comma, a quote
+// or a line break (all ASCII, so the Windows-1252 bytes tell).
+void appendCsvField(std::string& out, std::string_view cp1252) {
+    bool plain = true; // ASCII that needs no quotes goes out as it is
+    bool quoted = false;
+    for (const char c : cp1252) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+            plain = false;
+            quoted = true;
+            break;
+        }
+        if (static_cast<unsigned char>(c) >= 0x80)
+            plain = false;
     }
-    return q + "\"";
+    if (plain) {
+        out.append(cp1252);
+        return;
+    }
+    if (!quoted) {
+        dn::appendCp1252AsUtf8(out, cp1252);
+        return;
+    }
+    out += '"';
+    size_t from = 0;
+    for (size_t q; (q = cp1252.find('"', from)) != std::string_view::npos; from = q + 1) {
+        dn::appendCp1252AsUtf8(out, cp1252.substr(from, q + 1 - from));
+        out += '"';
+    }
+    dn::appendCp1252AsUtf8(out, cp1252.substr(from));
+    out += '"';
 }
 
-std::string csvText(const Field& f, const dn::Value& v) {
+// The text of field i of a record as the CSV shows it (Windows-1252); scratch holds
+// it when it is not a piece of the record.
+std::string_view csvText(const Table& t, int i, std::string_view rec, std::string& scratch) {
+    const Field& f = t.fields()[static_cast<size_t>(i)];
+    if (f.type == FieldType::Character)
+        return dn::trimRight(rec.substr(f.offset, f.width));
+    const dn::Value v = t.valueOf(rec, i);
     switch (f.type) {
-    case FieldType::Character: {
-        return std::string(dn::trimRight(v.text()));
-    }
     case FieldType::Date:
-        return v.date().isEmpty() ? std::string() : v.date().toText();
+        scratch = v.date().isEmpty() ? std::string() : v.date().toText();
+        break;
     case FieldType::Numeric: {
         char buf[64];
         std::snprintf(buf, sizeof buf, "%.*f", static_cast<int>(f.decimals), v.number());
-        return buf;
+        scratch = buf;
+        break;
     }
     case FieldType::Logical:
-        return v.logical() ? "T" : "F";
+        scratch = v.logical() ? "T" : "F";
+        break;
     case FieldType::Memo:
-        return v.text();
+    case FieldType::Character:
+        scratch = v.text();
+        break;
     }
-    return {};
+    return scratch;
 }
 
 int csv(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -116,25 +143,38 @@ int csv(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const std::string& path = paths[0];
     Table t;
     t.open(path, {true, true});
-    std::string line;
-    for (size_t i = 0; i < t.fields().size(); ++i)
-        line += (i ? "," : "") + csvField(t.fields()[i].name);
+    // Lines gather in a large buffer that goes out in one write when full.
+    constexpr size_t kFlushAt = 1 << 20;
+    std::string buf;
+    buf.reserve(kFlushAt + 64 * 1024);
+    const int fields = static_cast<int>(t.fields().size());
+    for (int i = 0; i < fields; ++i) {
+        if (i)
+            buf += ',';
+        appendCsvField(buf, t.fields()[static_cast<size_t>(i)].name);
+    }
     if (withDeleted)
-        line += ",DELETED";
-    out << line << "\r\n";
+        buf += ",DELETED";
+    buf += "\r\n";
+    std::string scratch;
     t.scan(1, UINT32_MAX, [&](uint32_t, std::string_view rec) {
         const bool deleted = rec[0] == '*';
         if (deleted && !withDeleted)
             return;
-        line.clear();
-        for (size_t i = 0; i < t.fields().size(); ++i) {
-            const dn::Value v = t.valueOf(rec, static_cast<int>(i));
-            line += (i ? "," : "") + csvField(dn::cp1252ToUtf8(csvText(t.fields()[i], v)));
+        for (int i = 0; i < fields; ++i) {
+            if (i)
+                buf += ',';
+            appendCsvField(buf, csvText(t, i, rec, scratch));
         }
         if (withDeleted)
-            line += deleted ? ",*" : ",";
-        out << line << "\r\n";
+            buf += deleted ? ",*" : ",";
+        buf += "\r\n";
+        if (buf.size() >= kFlushAt) {
+            out.write(buf.data(), static_cast<std::streamsize>(buf.size()));
+            buf.clear();
+        }
     });
+    out.write(buf.data(), static_cast<std::streamsize>(buf.size()));
     return 0;
 }
 

@@ -9,12 +9,18 @@
 //                      comes on its standard input, a minute at most
 //   GO <ms>            it goes on from there, the lock still held
 //   MAIN <ms> <0|1>    MAIN returned, with its result
+// Usage: startup_worker [die-at=<FILE>:<n>]
+// With die-at the worker kills itself with SIGKILL just before its n-th write to the
+// file whose name ends with FILE, as a computer switched off in the middle would.
 #include "app/startup.h"
 #include "common/data/library.h"
 #include "common/data/startup_lock.h"
 #include "common/util/messages.h"
+#include "platform/file.h"
 #include "tests/support/events.h"
 
+#include <csignal>
+#include <cstdlib>
 #include <optional>
 #include <poll.h>
 #include <string>
@@ -55,9 +61,28 @@ private:
     std::optional<std::string> wait_;
 };
 
+// Arms the fault hook of die-at=<FILE>:<n>.
+void dieAt(const std::string& spec) {
+    const size_t colon = spec.rfind(':');
+    const std::string name = spec.substr(0, colon);
+    const long n = std::atol(spec.c_str() + colon + 1);
+    static long count = 0; // the file layer calls copies of the hook
+    dn::platform::FaultHooks hooks;
+    hooks.onWrite = [name, n](const std::string& path, uint64_t, size_t) -> long long {
+        if (path.size() >= name.size() &&
+            path.compare(path.size() - name.size(), name.size(), name) == 0 && ++count == n)
+            std::raise(SIGKILL);
+        return -1;
+    };
+    dn::platform::setFaultHooks(hooks);
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]).rfind("die-at=", 0) == 0)
+            dieAt(std::string(argv[i]).substr(7));
     reportEvent("START");
     ReportingMessages messages;
     dn::setMessages(&messages);
