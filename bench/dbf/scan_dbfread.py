@@ -1,4 +1,4 @@
-#!/ usr / bin / python3
+#!/usr/bin/python3
 """Reads every field of every record of a table with dbfread (memos from the .FPT
 beside it) and prints the seconds that the reading took (wall clock, then the
 process's processor time), without start-up time, and the number of values read."""

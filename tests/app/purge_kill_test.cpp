@@ -26,39 +26,21 @@ using namespace starttest;
 namespace {
 
 // Runs the start-up worker in the data folder; returns its exit code, or 128 + the
-// signal that ended it. What it printed goes to `said`.
-int runStart(const fs::path& folder, const fs::path& temp, const std::string& dieAt = {},
-             std::string* said = nullptr) {
-    std::vector<std::string> args = {DN_STARTUP_WORKER, "0"};
-    if (!dieAt.empty())
-        args.push_back("die-at=" + dieAt);
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string tempVar = "TEMP=" + temp.string();
-    std::vector<char*> envp = {const_cast<char*>(tempVar.c_str())};
-    for (char** e = environ; *e; ++e)
-        if (std::string(*e).rfind("TEMP=", 0) != 0)
-            envp.push_back(*e);
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    const std::string out = (temp / "worker.out").string();
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = -1;
-    const int rc =
-        posix_spawn(&pid, DN_STARTUP_WORKER, &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return -1;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (said)
-        *said = readBytes(out);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+// signal that ended it. What it reported goes to `said`.
+int runStart(const fs::path& folder, const fs::path& temp, const std::string& dieAt,
+             std::string& said) {
+    dn::test::ChildProcess::Options o;
+    o.workDir = folder.string();
+    o.env = {{"TEMP", temp.string()}};
+    dn::test::ChildProcess worker(DN_STARTUP_WORKER,
+                                  dieAt.empty() ? std::vector<std::string>{}
+                                                : std::vector<std::string>{"die-at=" + dieAt},
+                                  o);
+    worker.closeInput(); // it goes on at once where it would wait for the test
+    said.clear();
+    while (const auto line = worker.readLine())
+        said += *line + "\n";
+    return worker.wait();
 }
 
 struct Purge {
@@ -115,13 +97,13 @@ TEST_P(PurgeKill, TheNextStartFinishesThePurgeAndLosesNothing) {
     // Whatever the kill hit, the files were in use by the start and are not now.
     const std::string where = dieAt.substr(0, dieAt.find(' '));
     std::string said;
-    ASSERT_EQ(runStart(data(), temp(), where, &said), 128 + SIGKILL) << said;
+    ASSERT_EQ(runStart(data(), temp(), where, said), 128 + SIGKILL) << said;
     // Until then the index says that a change was left half-written.
     const dbf::IndexCheckReport check =
         dbf::verifyIndexStructure(dbf::IndexFile::open(file("SCADENZE.NTX"), false));
     ASSERT_FALSE(check.ok());
     EXPECT_NE(check.problems.front().find("rimasta a met"), std::string::npos);
-    ASSERT_EQ(runStart(data(), temp(), {}, &said), 0) << said;
+    ASSERT_EQ(runStart(data(), temp(), {}, said), 0) << said;
 
     dbf::Table t;
     t.open(schema::kDeadlines, {true, true});

@@ -1,5 +1,6 @@
 #include "common/data/indexes.h"
 #include "common/data/records.h"
+#include "common/dbf/index_bulk.h"
 #include "data_test_util.h"
 #include "platform/sound.h"
 #ifndef _WIN32
@@ -84,5 +85,44 @@ TEST_F(RecordsTest, DelRecRefusesAWriteProtectedDrive) {
     EXPECT_FALSE(DBDELETED());
 }
 #endif
+
+TEST_F(RecordsTest, DeleteForMarksWhatItsBlockChoosesAndKeepsTheIndexAndPointer) {
+    DBGOTOP(); // Alfa
+    DBSKIP();  // Beta
+    const uint32_t at = DBRECNO();
+    DBLOCK(false);
+    // The block reads the record being tested, not the current one.
+    EXPECT_EQ(DBDELETEFOR([] { return FIELDGET("NOMINATIVO").text()[0] != 'A'; }), 2u);
+    DBUNLOCK();
+    EXPECT_EQ(DBRECNO(), at);
+    EXPECT_EQ(ORDKEYCOUNT(), 1u);
+    DBGOTOP();
+    EXPECT_EQ(FIELDGET("NOMINATIVO").text().substr(0, 4), "Alfa");
+    DBSKIP();
+    EXPECT_TRUE(DBEOF());
+    // Deleted records are not offered again.
+    DBLOCK(false);
+    EXPECT_EQ(DBDELETEFOR([] { return true; }), 1u);
+    DBUNLOCK();
+    EXPECT_EQ(ORDKEYCOUNT(), 0u);
+}
+
+TEST_F(RecordsTest, AnOrderOpenedWithTheTableLockedMendsAnIndexLeftHalfWritten) {
+    DBCLOSE();
+    // A writer died in the middle of a change: the change counter stays odd.
+    dbf::IndexFile index = dbf::IndexFile::open("RUBRICA", true);
+    { dbf::IndexBulkChange(index).begin(); }
+    index.close();
+    DBOPEN(false, {}, "RUBRICA");
+    EXPECT_THROW(ORDADD("RUBRICA"), dbf::CorruptFile); // read without the lock: reported
+    DBCLOSE();
+    DBOPEN(false, {}, "RUBRICA");
+    DBLOCK(false);
+    ORDADD("RUBRICA");
+    DBUNLOCK();
+    EXPECT_EQ(ORDKEYCOUNT(), 3u);
+    DBGOBOTTOM();
+    EXPECT_EQ(FIELDGET("NOMINATIVO").text().substr(0, 5), "Gamma");
+}
 
 } // namespace

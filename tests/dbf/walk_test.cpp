@@ -4,17 +4,18 @@
 #include "dbf_test_util.h"
 
 #include "common/dbf/table.h"
+#include "tests/support/temp_folder.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 
 using namespace dn::dbf;
-using dbftest::TempDir;
+using dn::test::TempFolder;
 
 namespace {
 
-std::string table(const TempDir& dir, int records) {
+std::string table(const TempFolder& dir, int records) {
     const std::string p = Table::create(dir / "walk", dbftest::deadlineFields());
     Table t;
     t.open(p, {false, false});
@@ -44,7 +45,7 @@ std::string ora(Table& t) {
 } // namespace
 
 TEST(TableWalk, LocksWritesAndRereadsGoToTheFileWhateverTheWalkReadAhead) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = table(dir, 300);
     Table t;
     t.open(p);
@@ -80,7 +81,7 @@ TEST(TableWalk, LocksWritesAndRereadsGoToTheFileWhateverTheWalkReadAhead) {
 }
 
 TEST(TableWalk, AWalkFindsRecordsAppendedBehindItsBackWhenItReachesTheEnd) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = table(dir, 50);
     Table t;
     t.open(p, {true, true});
@@ -104,7 +105,7 @@ TEST(TableWalk, AWalkFindsRecordsAppendedBehindItsBackWhenItReachesTheEnd) {
 }
 
 TEST(TableWalk, ScanRecordsVisitsEachWantedRecordOnceInRecordOrder) {
-    TempDir dir;
+    TempFolder dir;
     const std::string p = table(dir, 5000);
     Table t;
     t.open(p, {true, true});

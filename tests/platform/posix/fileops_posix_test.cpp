@@ -204,6 +204,18 @@ TEST(FileOps, FindListsMatchingNamesInNameOrderWithoutRegardToCase) {
     FINDCLOSE(w);
 }
 
+TEST(FileOps, LastWriteTimeByTheExactNameElseInAnyLetterCase) {
+    TempFolder dir;
+    writeFile(dir / "SCADENZE.DBF", "dati");
+    setMtime(dir / "SCADENZE.DBF", 1700000000, 500000000);
+    EXPECT_EQ(lastWriteTime(dir / "SCADENZE.DBF"), toFileTime(1700000000, 500000000));
+    // Written by another program in other letters: found by listing the folder.
+    fs::rename(dir / "SCADENZE.DBF", dir / "Scadenze.dbf");
+    EXPECT_EQ(lastWriteTime(dir / "SCADENZE.DBF"), toFileTime(1700000000, 500000000));
+    EXPECT_EQ(lastWriteTime(dir / "RUBRICA.DBF"), std::nullopt);
+    EXPECT_EQ(lastWriteTime(dir / "missing/SCADENZE.DBF"), std::nullopt);
+}
+
 TEST(FileOps, DriveListsHoldMountedFolders) {
     const auto all = ADISK(0), floppies = ADISK(1), fixed = ADISK(2);
     std::vector<std::string> both = floppies;
