@@ -821,22 +821,27 @@ uint32_t Table::deleteWhere(const std::function<bool(uint32_t, std::string_view)
     return static_cast<uint32_t>(del.recnos.size());
 }
 
-void TableObserver::beforeBulkDelete(Table& table, const BulkDelete& del) {
+namespace {
+
+// Each record of a bulk delete as the change of one record.
+template <class Fn>
+void eachChange(const BulkDelete& del, Fn fn) {
     std::string after;
     for (size_t i = 0; i < del.size(); ++i) {
         after.assign(del.record(i));
         after[0] = '*';
-        beforeWrite(table, RecordChange{del.recnos[i], del.record(i), after});
+        fn(RecordChange{del.recnos[i], del.record(i), after});
     }
 }
 
+} // namespace
+
+void TableObserver::beforeBulkDelete(Table& table, const BulkDelete& del) {
+    eachChange(del, [&](const RecordChange& c) { beforeWrite(table, c); });
+}
+
 void TableObserver::afterBulkDelete(Table& table, const BulkDelete& del) {
-    std::string after;
-    for (size_t i = 0; i < del.size(); ++i) {
-        after.assign(del.record(i));
-        after[0] = '*';
-        afterWrite(table, RecordChange{del.recnos[i], del.record(i), after});
-    }
+    eachChange(del, [&](const RecordChange& c) { afterWrite(table, c); });
 }
 
 // ---------------------------------------------------------------- observers
