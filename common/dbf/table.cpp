@@ -596,13 +596,24 @@ bool Table::append(bool keepFileLock) {
     knownCount_ = recno;
     recno_ = recno;
     buffer_ = std::move(blank);
-    if (options_.shared && !keepFileLock) {
+    // The observers (the indexes) hear of the new record while the file lock still
+    // covers it: where the lock cannot be narrowed in place (Windows) another open
+    // may lock and change the record as soon as the file lock goes.
+    auto narrow = [&] {
+        if (!options_.shared || keepFileLock)
+            return;
         // Only the new record stays locked.
         fileLocked_ = false;
         if (file_.narrowLock(kFileLockOffset, kFileLockLength, kRecordLockBase + recno, 1))
             lockedRecords_.insert(recno);
+    };
+    try {
+        notifyAfter(RecordChange{recno, std::string_view(), buffer_});
+    } catch (...) {
+        narrow();
+        throw;
     }
-    notifyAfter(RecordChange{recno, std::string_view(), buffer_});
+    narrow();
     return true;
 }
 

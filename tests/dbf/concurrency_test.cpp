@@ -203,6 +203,52 @@ TEST(Concurrency, WritersInSeveralProcessesLoseAndDuplicateNothing) {
     EXPECT_EQ(IndexFile::open(index, false).count(), s.count - s.deletedTags.size());
 }
 
+// On Windows an append lets the file lock go before it locks its new record, and
+// another open may edit the new, blank record in that instant. The index must
+// already hold the blank record's key then, or the editor's change cannot move it
+// and the appender adds a second, stale key afterwards.
+TEST(Concurrency, AnEditInTheInstantAnAppendLetsGoLeavesOneKeyForTheRecord) {
+    TempFolder dir;
+    const std::string p = seedTable(dir, 3);
+    const std::string index = seedIndex(dir, p);
+    auto keep = [&](Table& t, IndexFile& idx, IndexMaintainer& m) {
+        t.open(p);
+        idx = IndexFile::open(index, true);
+        const IndexDefinition& d = idx.definition();
+        m.add(&idx, compileKeyExpression(d.keyExpression, d.forExpression, t).eval);
+        t.addObserver(&m);
+    };
+    IndexFile myIndex, otherIndex; // declared before the tables that tell them of writes
+    IndexMaintainer mine, others;
+    Table appender, editor;
+    keep(appender, myIndex, mine);
+    keep(editor, otherIndex, others);
+
+    bool edited = false;
+    dn::platform::FaultHooks hooks;
+    hooks.betweenNarrow = [&](const std::string&) {
+        if (edited)
+            return;
+        edited = true;
+        const uint32_t fresh = editor.recordCount();
+        ASSERT_TRUE(editor.lockRecord(fresh));
+        editor.goTo(fresh);
+        editor.put("ORA", std::string("1200"));
+        editor.commit();
+        editor.unlockAll();
+    };
+    dn::platform::setFaultHooks(hooks);
+    const bool appended = appender.append();
+    dn::platform::clearFaultHooks();
+    ASSERT_TRUE(appended);
+    ASSERT_TRUE(edited);
+    appender.unlockAll();
+
+    std::string report;
+    EXPECT_TRUE(indexCheck(p, index, report)) << report;
+    EXPECT_EQ(IndexFile::open(index, false).count(), 4u);
+}
+
 TEST(Concurrency, AWriterKilledMidWriteLeavesFilesThatOpenAndLoseNothingCommitted) {
     TempFolder dir;
     const std::string p = seedTable(dir, 10);
