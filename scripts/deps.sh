@@ -71,6 +71,17 @@ dn_windows_ctest() {
     if [ "$(id -u)" -eq 0 ]; then
         chown -R nobody:nogroup "$dir"
         run=(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$dir")
+        # nobody must reach the build folder: a folder above it that others may not
+        # search (a checkout under /root, a private temporary folder) gets the
+        # search bit for others, and nothing else.
+        local up=$dir
+        while [ "$up" != / ]; do
+            up=$(dirname "$up")
+            if ! "${run[@]}" test -x "$up"; then
+                echo "Permetto all'utente nobody di attraversare $up"
+                chmod o+x "$up"
+            fi
+        done
     fi
     if [ -d "$WINEPREFIX" ]; then
         "${run[@]}" "$wine/wineserver64" -k 2>/dev/null || true
