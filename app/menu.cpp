@@ -1,5 +1,7 @@
 #include "app/menu.h"
 
+#include "app/backup.h"
+#include "app/maintenance.h"
 #include "app/panel.h"
 #include "app/procedures.h"
 #include "app/product.h"
@@ -51,7 +53,11 @@ void CREAMENU(TDialog& panel, int row, int col, int clickRow, int& n) {
     menu.Add(item("Imposta stampante...", [&panel] { PRINTERSETUP(&panel); }));
     menu.AddSeparator();
     menu.Add(item("Salvataggio dati...", [] { SALVA({"DELTRA.CFG"}); }));
-    menu.Add(item("Ripristino dati...", [] { RICARICA(); }));
+    // A restored configuration may name other people or another position.
+    menu.Add(item("Ripristino dati...", [rebuild] {
+        if (RICARICA())
+            rebuild();
+    }));
     menu.AddSeparator();
     menu.Add(item("Informazioni...", [] { ui::INFOS(kProductName, kVersion, kYear); }));
     menu.Activate(row, col, &panel);

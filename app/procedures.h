@@ -1,11 +1,9 @@
 #pragma once
 
 // Procedures that the panel, its menu and the deadline windows call and that other
-// parts of the application supply: the deadline list, the address book, table
-// maintenance, backup and restore, the generation and search of deadlines and their
-// printouts. Until a procedure is supplied, its definition in procedures.cpp only
-// tells the user "Funzione non ancora disponibile."; the code that supplies one
-// removes that definition.
+// parts of the application supply: the deadline list, the address book, the
+// generation and search of deadlines and their printouts. Maintenance, backup and
+// restore are in maintenance.h and backup.h.
 
 #include "common/util/date.h"
 
@@ -19,20 +17,11 @@ class TDialog;
 
 namespace dn::app {
 
-// The notice shown by a procedure that is not available yet.
-inline constexpr const char* kNotYetAvailable = "Funzione non ancora disponibile.";
-
 // The deadline list of the slot under clickRow (see slotFromRow) as of date
 // (default today); nothing when that slot is beyond the n shown slots.
 void SCADENZE(TDialog& panel, int clickRow, int n, std::optional<Date> date = std::nullopt);
 // The address book.
 void RUBRICA();
-// Rebuild of the index files and removal of deleted records.
-void MANUTENZ();
-// Backup of the data into a ZIP archive, with extra files to include.
-void SALVA(const std::vector<std::string>& extraFiles);
-// Restore of the data from a backup archive.
-void RICARICA();
 
 // The procedures below work on the deadline table that the deadline list has open
 // in the selected work area, with its scope (the slot) and view.

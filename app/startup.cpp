@@ -40,8 +40,6 @@ bool MAIN() {
     return true;
 }
 
-void MANUTENZIONE(bool, bool) {}
-
 int run(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(kProductName);

@@ -17,8 +17,4 @@ int run(int argc, char** argv);
 // REQUIRES: the library's start-up procedure (data::startupLibrary) has run.
 bool MAIN();
 
-// The maintenance hook that a restore calls afterwards; this program has nothing
-// to do there (table maintenance is a menu command of its own).
-void MANUTENZIONE(bool first, bool second);
-
 } // namespace dn::app

@@ -1,7 +1,9 @@
 #include "app/tables.h"
 
 #include "common/data/errors.h"
+#include "common/data/guard.h"
 #include "common/data/indexes.h"
+#include "common/data/records.h"
 #include "common/data/tables.h"
 #include "common/data/workspace.h"
 #include "common/schema/tables.h"
@@ -36,19 +38,24 @@ bool ensureTable(const std::string& name, const std::vector<dbf::FieldDef>& fiel
 }
 
 bool ensureIndex(const std::string& name, const std::string& keyText, const data::KeyBlock& key) {
-    const std::string index = name + ".NTX";
-    if (exists(index))
-        return true;
+    return exists(name + ".NTX") || rebuildIndex(name, keyText, key, false);
+}
+
+bool rebuildIndex(const std::string& name, const std::string& keyText, const data::KeyBlock& key,
+                  bool pack) {
+    data::AreaGuard guard;
+    bool held = false;
     const bool built = data::protect([&] {
-        data::DBOPEN(false, {}, name, {}, false, false);
+        guard.open(name, {}, false);
+        held = true;
+        if (pack)
+            data::DBPACK();
         data::ORDCONDSET(schema::kIndexCondition, [] { return !data::DBDELETED(); });
         data::ORDBUILD(name, {}, keyText, key, false);
-        data::DBCLOSE();
+        guard.release();
     });
-    if (!built) {
-        data::protect([&] { data::DBCLOSE(name); });
-        platform::removeFile(index);
-    }
+    if (!built && held)
+        platform::removeFile(name + ".NTX");
     return built;
 }
 

@@ -21,11 +21,17 @@ data::KeyBlock contactKey();
 // failed; the error handler has shown why.
 bool ensureTable(const std::string& name, const std::vector<dbf::FieldDef>& fields);
 
-// Builds the index file name + ".NTX" when it is missing: opens the table
-// exclusively (waiting while other instances have it open), builds the one order
-// with the key under schema::kIndexCondition, closes the table. On failure the table is closed
-// and the half-built index file deleted, so that the next start builds it again;
-// false then (the error handler has shown why).
+// Builds the index file name + ".NTX" when it is missing, with rebuildIndex.
 bool ensureIndex(const std::string& name, const std::string& keyText, const data::KeyBlock& key);
+
+// Rebuilds the index file name + ".NTX": opens the table exclusively in a free
+// work area (waiting while other instances have it open), packs it when pack is
+// true, builds the one order with the key (key block, or empty to compile keyText)
+// under schema::kIndexCondition, and closes the table; the selected area stays selected.
+// False when that failed (the error handler has shown why): if the table was open
+// by then, its index file is deleted before the table is closed, because after a
+// pack it no longer matches the table; the next start builds it again.
+bool rebuildIndex(const std::string& name, const std::string& keyText, const data::KeyBlock& key,
+                  bool pack);
 
 } // namespace dn::app

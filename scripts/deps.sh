@@ -9,7 +9,7 @@ DN_PACKAGES=(
     clang libclang-rt-14-dev
     fonts-liberation xvfb xauth x11-apps imagemagick
     python3 python3-dbfread python3-dbf libdbd-xbase-perl perl
-    poppler-utils xdg-utils qt6-svg-dev
+    poppler-utils xdg-utils qt6-svg-dev zip unzip qt6-translations-l10n
 )
 
 # The Windows leg (test.sh --windows) also needs the MinGW-w64 cross compiler, the

@@ -8,9 +8,12 @@
 #include <QCursor>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPalette>
 #include <QSet>
 #include <QStyle>
+#include <QTranslator>
 
 namespace dn::tk {
 
@@ -61,6 +64,15 @@ void init() {
     g_keys = new KeyTracker;
     g_keys->setParent(qApp);
     qApp->installEventFilter(g_keys);
+    // The toolkit's own texts (file and print dialogs, edit menus) in Italian, as
+    // the system's dialogs of an Italian installation show them; without the
+    // translation file they stay in English.
+    auto* italian = new QTranslator(qApp);
+    if (italian->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"),
+                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(italian);
+    else
+        delete italian;
 }
 
 Settings& settings() {

@@ -28,16 +28,8 @@ std::string generate(const std::string& name, uint32_t records, const Mix& mix) 
     using namespace dn::dbf;
     const std::string path = Table::tablePath(name);
     const uint32_t total = records + 10 * static_cast<uint32_t>(mix.doneTodayPerSlot);
-    if (std::filesystem::exists(path)) {
-        try {
-            Table t;
-            t.open(path, {true, true});
-            if (t.recordCount() == total)
-                return path;
-        } catch (const std::exception&) {
-            // Damaged or half-written by an interrupted run: generate it again.
-        }
-    }
+    if (generatedAlready(path, total))
+        return path;
     Table::create(name, dn::schema::deadlineFields());
     Table t;
     t.open(path, {false, false});
@@ -80,6 +72,19 @@ std::string generate(const std::string& name, uint32_t records, const Mix& mix) 
 }
 
 } // namespace
+
+bool generatedAlready(const std::string& path, uint32_t records) {
+    if (!std::filesystem::exists(path))
+        return false;
+    try {
+        dn::dbf::Table t;
+        t.open(path, {true, true});
+        return t.recordCount() == records;
+    } catch (const std::exception&) {
+        // Damaged or half-written by an interrupted run: generate it again.
+        return false;
+    }
+}
 
 std::string dataDir() {
     const char* env = std::getenv("DN_BENCH_DIR");

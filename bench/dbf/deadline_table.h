@@ -9,6 +9,10 @@ namespace dnbench {
 // system's temporary folder. Created when missing.
 std::string dataDir();
 
+// True when the table at path was generated before with that many records and
+// opens as a sound table (an interrupted run leaves one that does not).
+bool generatedAlready(const std::string& path, uint32_t records);
+
 // A deadline table (the layout of SCADENZE) of `records` records in dataDir(),
 // generated once and reused afterwards: slots 1 to `owners` at random, due dates
 // spread uniformly over the ten years 2021-2030, a time on about half of them, a

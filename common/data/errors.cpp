@@ -254,11 +254,15 @@ void handleError(std::exception_ptr error, const std::source_location& where) {
         else
             platform::openUrl(link);
     }
+    endProgram();
+    throw Abort();
+}
+
+void endProgram() {
     if (endProgramHook())
         endProgramHook()();
     else
         defaultEndProgram();
-    throw Abort();
 }
 
 bool recover(std::exception_ptr error, const std::source_location& where) {

@@ -104,6 +104,10 @@ bool protect(F&& body, const std::source_location& where = std::source_location:
 // text can cut or change the link.
 std::string reportLink(const std::string& program, const std::string& errorText);
 
+// Ends the program as the error handler does after an error report: through the
+// end-of-program hook below. Returns only when a replaced hook returns.
+void endProgram();
+
 // How the program ends after an error report. The default runs the shut-down
 // procedure and exits with status 1; tests put their own in place. An empty
 // function restores the default.

@@ -76,6 +76,14 @@ uint32_t DBDELETEFOR(const CondBlock& cond) {
     return area().deleteWhere(cond);
 }
 
+void DBPACK() {
+    WorkArea& a = area();
+    if (!a.used())
+        throw dbf::TableError("DBPACK: no table open in work area " + std::to_string(a.number()));
+    a.table().pack();
+    a.goTop();
+}
+
 bool DELREC() {
     WorkArea& a = area();
     if (!a.used() || a.eof()) {

@@ -32,6 +32,12 @@ void DBDEL(bool commit = true);
 // locked. At end of file it does nothing.
 void DBRECALL();
 
+// Removes the records marked deleted from the selected area's table, and from its
+// memo file the memos they used (the files are replaced once the new ones are
+// complete); the area's open orders are rebuilt and the pointer goes to the top.
+// REQUIRES: the table open exclusively (DBOPEN with shared false).
+void DBPACK();
+
 // Asks "Confermi la cancellazione?" (OK/Cancel), checks that the current drive is
 // not write-protected, and deletes the current record with DBDEL. At end of file it
 // sounds a 440 Hz tone and asks nothing. True when the record was deleted.

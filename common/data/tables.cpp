@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <thread>
 
 namespace dn::data {
@@ -46,6 +47,34 @@ std::string nameAt(const clock::Moment& m) {
     std::snprintf(buf, sizeof buf, "%04d%02d%02d%d", m.date.year(), m.date.month(), m.date.day(),
                   (m.msecs + 5) / 10);
     return std::string("\x7f") + buf;
+}
+
+// Runs open until it no longer fails for another instance's open (a sharing
+// conflict). After the first refusal it shows, in place of the remembered wait
+// text, what the other instances are doing: an exclusive open elsewhere
+// (shared), or any open elsewhere (exclusive); window events run between tries.
+void waitToOpen(bool shared, const std::optional<std::string>& remembered,
+                const std::function<void()>& open) {
+    auto attempt = [&] {
+        try {
+            open();
+            return true;
+        } catch (const platform::FileError& e) {
+            if (e.kind() == platform::FileErrorKind::Sharing)
+                return false;
+            throw;
+        }
+    };
+    if (attempt())
+        return;
+    WaitMessage wait(remembered,
+                     shared ? "E' in corso un'operazione di sistema..."
+                            : "Spegnere tutti i terminali...",
+                     shared ? "Attendere" : "Attenzione");
+    while (!attempt()) {
+        messages().processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 // Closes what is open in a, then deletes its view file.
@@ -86,26 +115,7 @@ void DBOPEN(bool newArea, const std::string&, const std::string& file, const std
                               std::to_string(other->number()));
     if (a.used())
         closeArea(a);
-    auto attempt = [&]() {
-        try {
-            a.open(file, name, shared, readOnly);
-            return true;
-        } catch (const platform::FileError& e) {
-            if (e.kind() == platform::FileErrorKind::Sharing)
-                return false;
-            throw;
-        }
-    };
-    if (!attempt()) {
-        WaitMessage wait(remembered,
-                         shared ? "E' in corso un'operazione di sistema..."
-                                : "Spegnere tutti i terminali...",
-                         shared ? "Attendere" : "Attenzione");
-        while (!attempt()) {
-            messages().processEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
+    waitToOpen(shared, remembered, [&] { a.open(file, name, shared, readOnly); });
     const Password& p = password();
     if (!p.password.empty()) {
         const std::string base = baseName(file);
@@ -115,6 +125,13 @@ void DBOPEN(bool newArea, const std::string&, const std::string& file, const std
         if (applies)
             a.setPassword(p.password);
     }
+}
+
+platform::File holdExclusive(const std::string& path) {
+    platform::File held;
+    waitToOpen(false, messages().currentWait(),
+               [&] { held = platform::File::open(path, false, platform::Share::Exclusive); });
+    return held;
 }
 
 void DBCLOSE(const std::string& alias) {

@@ -3,6 +3,7 @@
 // Creating, opening and closing tables, and the names the library makes up.
 
 #include "common/dbf/structure.h"
+#include "platform/file.h"
 
 #include <string>
 #include <vector>
@@ -25,6 +26,13 @@ void DBGEN(const std::string& file, const std::vector<dbf::FieldDef>& fields,
 // failure is thrown. alias: default the file's base name.
 void DBOPEN(bool newArea, const std::string& driver, const std::string& file,
             const std::string& alias = {}, bool shared = true, bool readOnly = false);
+
+// Opens a file of the store (a table file) exclusively, as an exclusive DBOPEN
+// does, without reading it, so that a damaged table can be held as well: while
+// other instances have it open it waits the same way, with "Spegnere tutti i
+// terminali..." titled "Attenzione". Throws platform::FileError for any other
+// failure (kind NotFound when the file is missing).
+platform::File holdExclusive(const std::string& path);
 
 // Closes the table open under alias (default: the selected area's) and deletes that
 // area's view file; the selected area stays selected. Nothing happens when the

@@ -9,7 +9,7 @@
 #include "platform/file.h"
 #include "tests/support/env.h"
 #include "tests/support/events.h"
-#include "tests/support/process.h"
+#include "tests/support/instance_worker.h"
 
 #include <fstream>
 
@@ -25,29 +25,9 @@ namespace {
 
 // Another instance (see worker/data_worker.cpp). It holds what it took until
 // release() or, when given a time, for that long.
-class Worker {
+class Worker : public dn::test::InstanceWorker {
 public:
-    explicit Worker(const std::vector<std::string>& args) : child_(DN_DATA_WORKER, args) {}
-    // True once it holds what it was asked to hold.
-    bool ready() { return next("READY").has_value(); }
-    void release() { child_.send("release"); }
-    // The moment it let go (on the shared monotonic clock), once it has.
-    long long released() {
-        const auto e = next("RELEASE");
-        return e ? e->ms : -1;
-    }
-    int wait() { return child_.wait(); }
-
-private:
-    std::optional<dn::test::Event> next(const std::string& what) {
-        while (const auto line = child_.readLine())
-            if (const auto e = dn::test::parseEvent(*line); e && e->what == what)
-                return e;
-        ADD_FAILURE() << "the worker ended before " << what;
-        return std::nullopt;
-    }
-
-    dn::test::ChildProcess child_;
+    explicit Worker(const std::vector<std::string>& args) : InstanceWorker(DN_DATA_WORKER, args) {}
 };
 
 // How long a process may take to notice that a lock or open it waits for became

@@ -167,8 +167,8 @@ TEST_F(PreviewTest, PreviewOfAJobAndOfAReportRunsUntilClosed) {
 TEST_F(PreviewTest, SavePdfWritesTheFileAndAsksBeforeOverwriting) {
     test::TempFolder dir;
     std::optional<std::string> answer = dir / "copia";
-    print::SaveFileRequest asked;
-    print::settings().askSaveFile = [&](const print::SaveFileRequest& r) {
+    dn::tk::FileRequest asked;
+    print::settings().askSaveFile = [&](const dn::tk::FileRequest& r) {
         asked = r;
         return answer;
     };
@@ -176,8 +176,9 @@ TEST_F(PreviewTest, SavePdfWritesTheFileAndAsksBeforeOverwriting) {
     pv.Open();
     pv.ToolButton(TPreview::Pdf)->click();
     EXPECT_EQ(asked.title, "Salva in");
-    EXPECT_EQ(asked.filter, "File PDF (*.pdf)");
-    EXPECT_EQ(asked.defaultName, "Documento di prova.pdf");
+    EXPECT_TRUE(asked.save);
+    EXPECT_EQ(asked.filter, "File PDF (*.pdf)|*.pdf");
+    EXPECT_EQ(asked.name, "Documento di prova.pdf");
     const std::string pdf = *answer + ".pdf";
     ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(pdf)));
     EXPECT_TRUE(msgs.asked.empty());

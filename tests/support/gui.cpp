@@ -8,12 +8,15 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace dn::test {
@@ -54,6 +57,8 @@ DialogDriver::DialogDriver() {
     oldDialog_ = tk::setDialogHook([this](TDialog& d) {
         const std::string name = nameOf(d);
         started.push_back(name);
+        if (std::find(allowed_.begin(), allowed_.end(), name) != allowed_.end())
+            return;
         if (scripts_.empty()) {
             ADD_FAILURE() << "finestra " << name << " aperta senza copione";
             forceClose(d);
@@ -78,11 +83,23 @@ DialogDriver::DialogDriver() {
         menus_.pop_front();
         s(m);
     });
+    oldFile_ = tk::setFileDialogHook([this](QFileDialog& f) {
+        started.push_back("file: " + tk::fromQt(f.windowTitle()));
+        if (files_.empty()) {
+            ADD_FAILURE() << "finestra di scelta file aperta senza copione";
+            f.reject();
+            return;
+        }
+        FileScript s = std::move(files_.front());
+        files_.pop_front();
+        s(f);
+    });
 }
 
 DialogDriver::~DialogDriver() {
     tk::setDialogHook(std::move(oldDialog_));
     tk::setMenuHook(std::move(oldMenu_));
+    tk::setFileDialogHook(std::move(oldFile_));
     EXPECT_EQ(pending(), 0u) << "copioni mai eseguiti";
 }
 
@@ -93,6 +110,16 @@ DialogDriver& DialogDriver::on(const std::string& name, Script script) {
 
 DialogDriver& DialogDriver::onMenu(MenuScript script) {
     menus_.push_back(std::move(script));
+    return *this;
+}
+
+DialogDriver& DialogDriver::onFile(FileScript script) {
+    files_.push_back(std::move(script));
+    return *this;
+}
+
+DialogDriver& DialogDriver::allow(const std::string& name) {
+    allowed_.push_back(name);
     return *this;
 }
 
@@ -246,6 +273,32 @@ void choose(TComboBox& box, int n) {
     cb->setCurrentIndex(n - 1);
     emit cb->activated(n - 1);
     settle();
+}
+
+void chooseFile(QFileDialog& dlg, const std::string& name) {
+    auto* edit = dlg.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    // Set whole rather than typed, so that no completion list pops up over the
+    // field and takes the Enter key.
+    edit->setText(tk::toQt(name));
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+void cancelFile(QFileDialog& dlg) {
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+}
+
+FileDialogState fileDialogState(QFileDialog& dlg) {
+    FileDialogState st;
+    st.title = tk::fromQt(dlg.windowTitle());
+    for (const QString& f : dlg.nameFilters())
+        st.filters.push_back(tk::fromQt(f));
+    st.folder = tk::fromQt(QDir::toNativeSeparators(dlg.directory().absolutePath()));
+    if (auto* edit = dlg.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        st.name = tk::fromQt(edit->text());
+    st.save = dlg.acceptMode() == QFileDialog::AcceptSave;
+    return st;
 }
 
 } // namespace dn::test

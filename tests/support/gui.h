@@ -15,6 +15,7 @@
 
 #include "toolkit/controls.h"
 #include "toolkit/dialog.h"
+#include "toolkit/filedialog.h"
 #include "toolkit/get.h"
 #include "toolkit/menu.h"
 
@@ -24,6 +25,7 @@
 #include <vector>
 
 class QApplication;
+class QFileDialog;
 
 namespace dn::test {
 
@@ -36,6 +38,7 @@ class DialogDriver {
 public:
     using Script = std::function<void(TDialog&)>;
     using MenuScript = std::function<void(TMenu&)>;
+    using FileScript = std::function<void(QFileDialog&)>;
 
     DialogDriver();
     // Fails the test when a queued script never ran.
@@ -49,16 +52,24 @@ public:
     DialogDriver& on(const std::string& name, Script script);
     // The next pop-up menu runs this script (use TMenu::Choose).
     DialogDriver& onMenu(MenuScript script);
+    // The next file dialog (tk::askFile) runs this script (use chooseFile).
+    DialogDriver& onFile(FileScript script);
+    // Dialogs of this name (the wait box: "Attendere") may start without a
+    // script; they are left to run.
+    DialogDriver& allow(const std::string& name);
 
     // Names of the dialogs that started, in order.
     std::vector<std::string> started;
-    size_t pending() const { return scripts_.size() + menus_.size(); }
+    size_t pending() const { return scripts_.size() + menus_.size() + files_.size(); }
 
 private:
     std::deque<std::pair<std::string, Script>> scripts_;
     std::deque<MenuScript> menus_;
+    std::deque<FileScript> files_;
+    std::vector<std::string> allowed_;
     tk::DialogHook oldDialog_;
     tk::MenuHook oldMenu_;
+    tk::FileDialogHook oldFile_;
 };
 
 // Lets pending events run (timers, posted calls, repaints).
@@ -92,5 +103,19 @@ void escape(TDialog& dlg);
 std::string text(TDialog& dlg, int id);
 // The user picks entry n (1-based) of a drop-down list.
 void choose(TComboBox& box, int n);
+
+// In a file dialog: puts name (a file name or a full path, Windows-1252) into its
+// name field and presses Enter; or cancels the dialog with Esc.
+void chooseFile(QFileDialog& dlg, const std::string& name);
+void cancelFile(QFileDialog& dlg);
+// The dialog's title, filters ("File ZIP (*.zip)"), folder and offered name.
+struct FileDialogState {
+    std::string title;
+    std::vector<std::string> filters;
+    std::string folder;
+    std::string name;
+    bool save = false;
+};
+FileDialogState fileDialogState(QFileDialog& dlg);
 
 } // namespace dn::test

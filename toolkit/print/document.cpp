@@ -147,10 +147,11 @@ bool printWithDialog(const Recording& rec, int currentPage, TWindow* owner) {
 }
 
 std::string savePdfAs(const Recording& rec) {
-    SaveFileRequest req;
+    tk::FileRequest req;
+    req.save = true;
     req.title = "Salva in";
-    req.filter = "File PDF (*.pdf)";
-    req.defaultName = fileNameFor(rec.docName) + ".pdf";
+    req.filter = "File PDF (*.pdf)|*.pdf";
+    req.name = fileNameFor(rec.docName) + ".pdf";
     const std::optional<std::string> chosen = askSaveFile(req);
     if (!chosen || chosen->empty())
         return {};

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -46,19 +45,18 @@ std::unique_ptr<QPrinter> openPrinter(const std::string& name) {
     return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
 }
 
-std::optional<std::string> askSaveFile(const SaveFileRequest& r) {
+std::optional<std::string> askSaveFile(const tk::FileRequest& r) {
     if (settings().askSaveFile)
         return settings().askSaveFile(r);
     // The dialog opens where the user saved last time, as the system's dialog does.
-    static QString lastFolder = QDir::homePath();
-    const QString chosen = QFileDialog::getSaveFileName(
-        QApplication::activeWindow(), tk::toQt(r.title),
-        QDir(lastFolder).filePath(tk::toQt(r.defaultName)), tk::toQt(r.filter), nullptr,
-        QFileDialog::DontConfirmOverwrite);
-    if (chosen.isEmpty())
-        return std::nullopt;
-    lastFolder = QFileInfo(chosen).absolutePath();
-    return tk::fromQt(QDir::toNativeSeparators(chosen));
+    static std::string lastFolder = tk::fromQt(QDir::homePath());
+    tk::FileRequest req = r;
+    req.save = true;
+    req.folder = lastFolder;
+    const std::optional<std::string> chosen = tk::askFile(req);
+    if (chosen)
+        lastFolder = tk::fromQt(QFileInfo(tk::toQt(*chosen)).absolutePath());
+    return chosen;
 }
 
 std::string tempFolder() {

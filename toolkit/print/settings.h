@@ -5,6 +5,8 @@
 // window's title and the page-counting wait box. Each has a default that uses the
 // system; the program and the tests replace what they need.
 
+#include "toolkit/filedialog.h"
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,13 +20,6 @@ class TPreview;
 }
 
 namespace dn::print {
-
-// What the save dialog is asked (Windows-1252 texts).
-struct SaveFileRequest {
-    std::string title;       // "Salva in"
-    std::string filter;      // "File PDF (*.pdf)"
-    std::string defaultName; // file name offered, without a folder
-};
 
 // The wait box that counts pages while printing: open before the first page,
 // page(n) after page n went out (n runs on across copies), close at the end.
@@ -42,9 +37,10 @@ struct Settings {
     // The device that prints on the named printer (default: a high-resolution
     // QPrinter for it); nullptr when the printer cannot be opened.
     std::function<std::unique_ptr<QPrinter>(const std::string& name)> openPrinter;
-    // The file to save to, or nothing when the user cancels (default: the system's
-    // save dialog, which does not ask about overwriting: the caller does).
-    std::function<std::optional<std::string>(const SaveFileRequest&)> askSaveFile;
+    // The file to save to, or nothing when the user cancels (default: tk::askFile,
+    // opening where the user saved last time; it does not ask about overwriting:
+    // the caller does).
+    std::function<std::optional<std::string>(const tk::FileRequest&)> askSaveFile;
     // The folder where a PDF to send is made (default, and when it gives the empty
     // text: Qt's temporary folder). The program installs the instance's folder
     // (ui::installUi).
@@ -64,7 +60,7 @@ Settings& settings();
 std::vector<std::string> printerNames();
 std::string defaultPrinterName();
 std::unique_ptr<QPrinter> openPrinter(const std::string& name);
-std::optional<std::string> askSaveFile(const SaveFileRequest& r);
+std::optional<std::string> askSaveFile(const tk::FileRequest& r);
 // With a trailing separator.
 std::string tempFolder();
 std::string mainTitle();

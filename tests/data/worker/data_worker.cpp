@@ -10,9 +10,16 @@
 //   data_worker shared <table> [ms]           shared open
 //   data_worker exclusive <table> [ms]        exclusive open
 //   data_worker instance <folder> [ms]        a live instance folder (marker held)
+//   data_worker append <table> <count> <ms>   appends count deadlines (appended.h)
+//                                             as the program's writers do, each
+//                                             locked until its commit, pausing ms
+//                                             before the commit and after the
+//                                             unlock; READY after the first,
+//                                             RELEASE after the last
 
 #include "common/data/library.h"
 #include "common/dbf/table.h"
+#include "tests/data/worker/appended.h"
 #include "tests/support/events.h"
 
 #include <chrono>
@@ -53,7 +60,7 @@ long long holdUntilReleased(int argc, char** argv, int msArg) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: data_worker lock|filelock|shared|exclusive|instance ...\n");
+    std::fprintf(stderr, "usage: data_worker lock|filelock|shared|exclusive|instance|append ...\n");
     return 2;
 }
 
@@ -75,7 +82,27 @@ int main(int argc, char** argv) {
         dn::dbf::Table t;
         t.open(argv[2], dn::dbf::OpenOptions{cmd != "exclusive", false});
         long long released = 0;
-        if (cmd == "lock") {
+        if (cmd == "append") {
+            if (argc < 5)
+                return usage();
+            const unsigned count = static_cast<unsigned>(std::atol(argv[3]));
+            const auto pause = std::chrono::milliseconds(std::atol(argv[4]));
+            const unsigned first = t.recordCount();
+            for (unsigned i = first; i < first + count; ++i) {
+                // The append takes the file lock and leaves the new record, blank
+                // and counted, locked until it is filled and committed.
+                while (!t.append())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                std::this_thread::sleep_for(pause);
+                workerdata::putAppended(t, i);
+                t.commit();
+                t.unlockAll();
+                if (i == first)
+                    dn::test::reportEvent("READY");
+                std::this_thread::sleep_for(pause);
+            }
+            released = dn::test::monotonicMs();
+        } else if (cmd == "lock") {
             if (argc < 4 || !t.lockRecord(static_cast<uint32_t>(std::atol(argv[3]))))
                 return 3;
             released = holdUntilReleased(argc, argv, 4);

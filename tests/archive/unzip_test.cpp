@@ -1,0 +1,292 @@
+#include "archive_fixture.h"
+#include "common/archive/entry_names.h"
+#include "platform/file.h"
+#include "tests/support/mounts.h"
+
+using namespace archivetest;
+using dn::archive::EntryTarget;
+using dn::archive::entryTarget;
+using dn::archive::kMsgExtractFailed;
+using dn::archive::kMsgNotFound;
+using dn::archive::StagedFile;
+using dn::archive::UNZIP;
+using dn::archive::UnzipOptions;
+using dn::archive::ZIP;
+
+TEST(EntryNames, OnlyNamesThatStayInTheTargetFolderAreExtracted) {
+    struct Case {
+        const char* stored;
+        EntryTarget::Kind kind;
+        const char* flat;    // path without folders
+        const char* folders; // path with folders
+    };
+    const EntryTarget::Kind F = EntryTarget::File, D = EntryTarget::Folder,
+                            R = EntryTarget::Refused;
+    const Case cases[] = {
+        {"SCADENZE.DBF", F, "SCADENZE.DBF", "SCADENZE.DBF"},
+        {"dati/sub/SCADENZE.DBF", F, "SCADENZE.DBF", "dati/sub/SCADENZE.DBF"},
+        {"dati\\SCADENZE.DBF", F, "SCADENZE.DBF", "dati/SCADENZE.DBF"},
+        {"./dati//X.TXT", F, "X.TXT", "dati/X.TXT"},
+        {"dati/", D, "", "dati"},
+        {"../x", R, "", ""},
+        {"dati/../../x", R, "", ""},
+        {"..\\x", R, "", ""},
+        {"/tmp/x", R, "", ""},
+        {"\\x", R, "", ""},
+        {"C:x", R, "", ""},
+        {"dati/x:stream", R, "", ""},
+        {"a\x01"
+         "b",
+         R, "", ""},
+        {"\x7f"
+         "TMP",
+         R, "", ""},
+        {"x?.txt", R, "", ""},
+        {".", R, "", ""},
+        {"dati/x.", R, "", ""},
+        {"x ", R, "", ""},
+        {"NUL", R, "", ""},
+        {"dati/com1.txt", R, "", ""},
+        {"CONSOLE.TXT", F, "CONSOLE.TXT", "CONSOLE.TXT"},
+        {"", R, "", ""},
+    };
+    for (const Case& c : cases) {
+        const EntryTarget flat = entryTarget(c.stored, false);
+        const EntryTarget deep = entryTarget(c.stored, true);
+        EXPECT_EQ(flat.kind, c.kind) << c.stored;
+        EXPECT_EQ(deep.kind, c.kind) << c.stored;
+        if (c.kind != R) {
+            EXPECT_EQ(flat.path, c.flat) << c.stored;
+            EXPECT_EQ(deep.path, c.folders) << c.stored;
+        }
+    }
+    // A NUL inside a stored name is a control character.
+    EXPECT_EQ(entryTarget(std::string("a\0b", 3), false).kind, R);
+}
+
+namespace {
+
+class UnzipTest : public ArchiveTest {
+protected:
+    std::string arch() const { return out(); }
+    // A backup of the data folder as it is now.
+    std::string backup() {
+        const std::string a = arch() + "/copia.zip";
+        EXPECT_TRUE(
+            ZIP(a, {"RUBRICA.DBF", "RUBRICA.DBT", "SCADENZE.DBF", "SCADENZE.DBT", "DELTRA.CFG"}));
+        return a;
+    }
+    // Changes every live file, so that a restore shows.
+    void changeLiveFiles() {
+        fillDeadlines("SCADENZE", 3);
+        writeFile("DELTRA.CFG", "[Vars]\r\nCFG_NM01=CBruno\r\n");
+        writeFile("SCADENZE.NTX", "an old index");
+    }
+};
+
+} // namespace
+
+TEST_F(UnzipTest, ARestoreGivesBackEveryFileAndDropsTheOldIndex) {
+    const auto before = tree(".");
+    const std::string a = backup();
+    changeLiveFiles();
+    std::vector<StagedFile> seen;
+    UnzipOptions o;
+    o.check = [&](const std::vector<StagedFile>& files) {
+        seen = files;
+        return true;
+    };
+    ASSERT_TRUE(UNZIP(a, o));
+    EXPECT_TRUE(msgs.events.empty());
+    EXPECT_EQ(tree("."), before); // SCADENZE.NTX is gone with the table it described
+    ASSERT_EQ(seen.size(), 5u);
+    EXPECT_EQ(seen[2].entry, "SCADENZE.DBF");
+    EXPECT_EQ(seen[2].target, "./SCADENZE.DBF");
+    ASSERT_TRUE(seen[2].structure);
+    EXPECT_EQ(seen[2].structure->fields().size(), deadlineFields().size());
+    EXPECT_FALSE(seen[4].structure); // DELTRA.CFG
+    EXPECT_EQ(seen[4].size, readFile("DELTRA.CFG").size());
+
+    // Refused by the caller's check: nothing changes.
+    changeLiveFiles();
+    const auto changed = tree(".");
+    o.check = [](const std::vector<StagedFile>&) { return false; };
+    EXPECT_FALSE(UNZIP(a, o));
+    EXPECT_EQ(msgs.askedTexts(), std::vector<std::string>{kMsgExtractFailed + a});
+    EXPECT_EQ(tree("."), changed);
+}
+
+TEST_F(UnzipTest, AnArchiveWithFoldersGoesStraightIntoTheFolder) {
+    // Made by the zip command, with folder entries and files two levels down.
+    const std::string src = tmpDir() + "/src";
+    fs::create_directories(src + "/dati/sub");
+    for (const char* f : {"SCADENZE.DBF", "SCADENZE.DBT", "DELTRA.CFG"})
+        fs::copy_file(f, src + "/dati/sub/" + f);
+    const std::string a = arch() + "/cartelle.zip";
+    ASSERT_EQ(runCommand("cd " + shellQuote(src) + " && zip -qr " + shellQuote(a) + " dati").status,
+              0);
+    EXPECT_NE(runCommand("unzip -Z1 " + shellQuote(a)).out.find("dati/sub/\n"), std::string::npos);
+    const auto before = tree(".");
+    changeLiveFiles();
+    ASSERT_TRUE(UNZIP(a));
+    auto want = before;
+    EXPECT_EQ(tree("."), want);
+    EXPECT_FALSE(fs::exists("dati"));
+
+    // Kept with folders, below the target folder.
+    UnzipOptions o;
+    o.withFolders = true;
+    o.targetFolder = tmpDir() + "/deep";
+    fs::create_directories(o.targetFolder);
+    ASSERT_TRUE(UNZIP(a, o));
+    EXPECT_EQ(readFile(o.targetFolder + "/dati/sub/SCADENZE.DBF"), readFile("SCADENZE.DBF"));
+    // One entry only, by its name in any letter case.
+    o = UnzipOptions{};
+    o.onlyEntry = "deltra.cfg";
+    o.targetFolder = tmpDir() + "/one";
+    fs::create_directories(o.targetFolder);
+    ASSERT_TRUE(UNZIP(a, o));
+    EXPECT_EQ(fileNames(o.targetFolder), std::set<std::string>{"DELTRA.CFG"});
+}
+
+TEST_F(UnzipTest, NamesFollowTheStoreAndTheFilesAlreadyThere) {
+    writeFile(arch() + "/cfg", "[Vars]\r\n");
+    makeZip(arch() + "/minuscole.zip", {{"scadenze.dbf", readFile("SCADENZE.DBF")},
+                                        {"scadenze.dbt", readFile("SCADENZE.DBT")},
+                                        {"deltra.cfg", "[Vars]\r\n"},
+                                        {"nuovo.txt", "x"}});
+    ASSERT_TRUE(UNZIP(arch() + "/minuscole.zip"));
+    EXPECT_EQ(fileNames("."), (std::set<std::string>{"DELTRA.CFG", "RUBRICA.DBF", "RUBRICA.DBT",
+                                                     "SCADENZE.DBF", "SCADENZE.DBT", "nuovo.txt"}));
+    EXPECT_EQ(readFile("DELTRA.CFG"), "[Vars]\r\n");
+}
+
+TEST_F(UnzipTest, AMissingOrEncryptedArchiveChangesNothing) {
+    const auto before = tree(".");
+    EXPECT_FALSE(UNZIP(arch() + "/manca.zip"));
+    EXPECT_EQ(msgs.askedTexts(), std::vector<std::string>{kMsgNotFound + arch() + "/manca.zip"});
+    const std::string enc = arch() + "/cifrato.zip";
+    ASSERT_EQ(
+        runCommand("zip -q -P segreta " + shellQuote(enc) + " SCADENZE.DBF SCADENZE.DBT").status,
+        0);
+    forget();
+    EXPECT_FALSE(UNZIP(enc));
+    EXPECT_EQ(msgs.askedTexts(), std::vector<std::string>{kMsgExtractFailed + enc});
+    EXPECT_EQ(tree("."), before);
+}
+
+TEST_F(UnzipTest, AWriteThatFailsHalfWayChangesNothing) {
+    const std::string a = backup();
+    changeLiveFiles();
+    const auto before = tree(".");
+    for (int failAt : {0, 1, 3}) {
+        int writes = 0;
+        dn::platform::FaultHooks hooks;
+        hooks.onWrite = [&](const std::string& path, uint64_t, size_t n) -> long long {
+            if (path.find('\x7f') == std::string::npos || writes++ < failAt)
+                return -1;
+            return static_cast<long long>(n / 2);
+        };
+        dn::platform::setFaultHooks(hooks);
+        forget();
+        EXPECT_FALSE(UNZIP(a)) << failAt;
+        dn::platform::clearFaultHooks();
+        EXPECT_EQ(msgs.askedTexts(), std::vector<std::string>{kMsgExtractFailed + a});
+        EXPECT_EQ(tree("."), before);
+    }
+}
+
+TEST_F(UnzipTest, TablesAreReplacedOnlyOnceNoOtherInstanceHasThemOpen) {
+    const std::string a = backup();
+    const auto want = tree(".");
+    changeLiveFiles();
+    Worker w({"shared", "SCADENZE.DBF", "1500"});
+    ASSERT_TRUE(w.ready());
+    msgs.showWait("Decompressione in corso...", "Attendere", false);
+    ASSERT_TRUE(UNZIP(a));
+    EXPECT_EQ(w.wait(), 0);
+    const auto* shown = msgs.firstShown("Spegnere tutti i terminali...");
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->title, "Attenzione");
+    EXPECT_EQ(msgs.currentWait(), "Decompressione in corso..."); // the earlier text is back
+    EXPECT_EQ(tree("."), want);
+}
+
+// Archives that try to write outside the data folder, or cannot be put back
+// whole, on a real file system of its own: nothing outside the folder is
+// written, no live file changes, the decompression message shows.
+TEST_F(UnzipTest, HostileArchivesChangeNothing) {
+    const std::string mnt = tmpDir() + "/mnt";
+    fs::create_directories(mnt);
+    auto tmpfs = dn::test::ScopedMount::tmpfs(mnt, 1024 * 1024);
+    if (!tmpfs.ok())
+        GTEST_SKIP() << tmpfs.error();
+    const std::string data = mnt + "/data";
+    fs::create_directories(data);
+    fillDataFolder(data);
+    const std::string table = readFile("SCADENZE.DBF"), memo = readFile("SCADENZE.DBT");
+    const std::string outside = "/tmp/dn_hostile_" + std::to_string(::getpid());
+    const std::string good = arch() + "/buono.zip";
+    makeZip(good, {{"SCADENZE.DBF", table}, {"SCADENZE.DBT", memo}});
+    std::string damaged = table;
+    damaged[8] = '\x01'; // header length of one byte
+    std::string truncated = readFile(good);
+    truncated.resize(truncated.size() / 2);
+    std::string corrupt = readFile(good);
+    corrupt[60] = static_cast<char>(corrupt[60] ^ 0x55); // inside the first entry's data
+
+    struct Case {
+        std::string what;
+        std::vector<std::pair<std::string, std::string>> entries; // empty: bytes below
+        std::string bytes;
+        bool withFolders = false;
+    };
+    const std::vector<Case> cases = {
+        {"../x", {{"SCADENZE.DBF", table}, {"SCADENZE.DBT", memo}, {"../x", "x"}}, {}},
+        {"/tmp/x", {{"SCADENZE.DBF", table}, {"SCADENZE.DBT", memo}, {outside, "x"}}, {}},
+        {"C:x", {{"SCADENZE.DBF", table}, {"SCADENZE.DBT", memo}, {"C:x", "x"}}, {}},
+        {"control character",
+         {{"SCADENZE.DBF", table},
+          {"SCADENZE.DBT", memo},
+          {"a\x01"
+           "b",
+           "x"}},
+         {}},
+        {"folders leaving the target",
+         {{"SCADENZE.DBF", table}, {"SCADENZE.DBT", memo}, {"dati/../../x", "x"}},
+         {},
+         true},
+        {"more than the free space",
+         {{"SCADENZE.DBF", table},
+          {"SCADENZE.DBT", memo},
+          {"GRANDE.DAT", std::string(3 << 20, 'z')}},
+         {}},
+        {"truncated archive", {}, truncated},
+        {"damaged entry data", {}, corrupt},
+        {"damaged table", {{"SCADENZE.DBF", damaged}, {"SCADENZE.DBT", memo}}, {}},
+        {"table without its memo file", {{"SCADENZE.DBF", table}}, {}},
+        {"memo file without its table", {{"RUBRICA.DBT", memo}}, {}},
+    };
+    const auto before = tree(mnt);
+    for (const Case& c : cases) {
+        const std::string a = arch() + "/ostile.zip";
+        fs::remove(a);
+        if (c.entries.empty())
+            writeFile(a, c.bytes);
+        else
+            makeZip(a, c.entries);
+        forget();
+        UnzipOptions o;
+        o.targetFolder = data;
+        o.withFolders = c.withFolders;
+        EXPECT_FALSE(UNZIP(a, o)) << c.what;
+        EXPECT_EQ(msgs.askedTexts(), std::vector<std::string>{kMsgExtractFailed + a}) << c.what;
+        EXPECT_EQ(tree(mnt), before) << c.what;
+        EXPECT_FALSE(fs::exists(outside)) << c.what;
+        EXPECT_FALSE(fs::exists(tmpDir() + "/x")) << c.what;
+    }
+    // The same archive without the hostile entry goes in.
+    UnzipOptions o;
+    o.targetFolder = data;
+    EXPECT_TRUE(UNZIP(good, o));
+}
