@@ -6,12 +6,14 @@
 //   build/bench/app/address_book_bench --benchmark_repetitions=5
 //       --benchmark_report_aggregates_only=true
 // (one command line).
-// The contacts are generated once per run in a temporary folder; the name index is
-// built by the start-up step that builds it when it is missing.
+// The contacts come from the generator of bench/dbf (made once in DN_BENCH_DIR),
+// copied into a folder of this run; the name index is built by the start-up step
+// that builds it when it is missing.
 
 #include "app/contact_editor.h"
 #include "app/procedures.h"
 #include "app/tables.h"
+#include "bench/dbf/contact_table.h"
 #include "bench/support/data_folder.h"
 #include "common/data/indexes.h"
 #include "common/data/views.h"
@@ -37,49 +39,15 @@ namespace {
 
 constexpr uint32_t kContacts = 100000;
 
-// Deterministic names and numbers: surnames of two to four syllables, a first
-// name, and a running number that keeps every name distinct.
-std::string syllables(uint32_t n, int count) {
-    static const char* const parts[] = {"RO", "SSI", "BIAN", "CHI", "VER", "DI",  "CO", "STA",
-                                        "MA", "RI",  "NO",   "GAL", "LO",  "FER", "RA", "SET",
-                                        "TI", "LU",  "CA",   "BAR", "BIE", "ZA",  "NI", "MO"};
-    std::string s;
-    for (int i = 0; i < count; ++i) {
-        s += parts[n % std::size(parts)];
-        n = n / std::size(parts) + n * 7 + 3;
-    }
-    return s;
-}
-
 // A data folder with the contact table, its name index and an instance folder;
 // made once, removed at exit.
 struct Book {
     dnbench::DataFolder folder{"dn_book_bench"};
 
     Book() {
-        generate();
+        dnbench::copyTable(dnbench::contactTable(kContacts),
+                           dbf::Table::tablePath(schema::kContacts));
         app::ensureIndex(schema::kContacts, schema::kContactKey, app::contactKey());
-    }
-
-    static void generate() {
-        dbf::Table::create(schema::kContacts, schema::contactFields());
-        dbf::Table t;
-        t.open(schema::kContacts, dbf::OpenOptions{false, false});
-        for (uint32_t i = 0; i < kContacts; ++i) {
-            t.append();
-            const std::string name = syllables(i * 2654435761u, 2 + static_cast<int>(i % 3)) + " " +
-                                     syllables(i, 2) + " " + std::to_string(i);
-            t.put("NOMINATIVO", Value(name));
-            t.put("CITTA", Value(std::string("PADOVA")));
-            t.put("TELEFONO1", Value("049" + std::to_string(1000000 + (i * 7919) % 9000000)));
-            if (i % 3 == 0)
-                t.put("CELLULARE", Value("3" + std::to_string(100000000 + i)));
-            t.put("E_MAIL", Value("c" + std::to_string(i) + (i % 2 ? "@esempio.it" : "@prova.it")));
-            if (i % 10 == 5)
-                t.put("NOTE", Value("Richiamare il " + std::to_string(i % 28 + 1) + "\r\ninterno " +
-                                    std::to_string(i % 90)));
-        }
-        t.close();
     }
 };
 

@@ -34,12 +34,6 @@ namespace {
 const std::vector<std::string> kFiles = {"RUBRICA.DBF", "RUBRICA.DBT", "SCADENZE.DBF",
                                          "SCADENZE.DBT", "DELTRA.CFG"};
 
-void copyTable(const std::string& from, const fs::path& toTable) {
-    fs::copy_file(from, toTable, fs::copy_options::overwrite_existing);
-    fs::copy_file(dbf::Table::memoPathOf(from), fs::path(toTable).replace_extension(".DBT"),
-                  fs::copy_options::overwrite_existing);
-}
-
 // The instance of this run, with its folder (where backups copy tables); the
 // library is shut down at exit.
 void instance() {
@@ -57,8 +51,9 @@ struct Fixture {
         fs::remove_all(root);
         for (const char* d : {"data", "out", "cmd"})
             fs::create_directories(root / d);
-        copyTable(dnbench::deadlineTable(deadlines), root / "data/SCADENZE.DBF");
-        copyTable(dnbench::contactTable(contacts), root / "data/RUBRICA.DBF");
+        dnbench::copyTable(dnbench::deadlineTable(deadlines),
+                           (root / "data/SCADENZE.DBF").string());
+        dnbench::copyTable(dnbench::contactTable(contacts), (root / "data/RUBRICA.DBF").string());
         std::ofstream(root / "data/DELTRA.CFG") << "[Vars]\r\nCFG_NM01=CAnna\r\n";
         instance();
         fs::current_path(root / "data");

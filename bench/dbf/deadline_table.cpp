@@ -6,8 +6,6 @@
 #include "common/util/date.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <random>
 
 namespace dnbench {
@@ -72,28 +70,6 @@ std::string generate(const std::string& name, uint32_t records, const Mix& mix) 
 }
 
 } // namespace
-
-bool generatedAlready(const std::string& path, uint32_t records) {
-    if (!std::filesystem::exists(path))
-        return false;
-    try {
-        dn::dbf::Table t;
-        t.open(path, {true, true});
-        return t.recordCount() == records;
-    } catch (const std::exception&) {
-        // Damaged or half-written by an interrupted run: generate it again.
-        return false;
-    }
-}
-
-std::string dataDir() {
-    const char* env = std::getenv("DN_BENCH_DIR");
-    const std::filesystem::path dir = env && *env
-                                          ? std::filesystem::path(env)
-                                          : std::filesystem::temp_directory_path() / "dn_bench";
-    std::filesystem::create_directories(dir);
-    return dir.string();
-}
 
 std::string deadlineTable(uint32_t records, int owners) {
     std::string name = dataDir() + "/SCAD" + std::to_string(records);

@@ -1,17 +1,11 @@
 #pragma once
 
+#include "generated.h"
+
 #include <cstdint>
 #include <string>
 
 namespace dnbench {
-
-// The folder for generated benchmark data: $DN_BENCH_DIR, else a folder under the
-// system's temporary folder. Created when missing.
-std::string dataDir();
-
-// True when the table at path was generated before with that many records and
-// opens as a sound table (an interrupted run leaves one that does not).
-bool generatedAlready(const std::string& path, uint32_t records);
 
 // A deadline table (the layout of SCADENZE) of `records` records in dataDir(),
 // generated once and reused afterwards: slots 1 to `owners` at random, due dates

@@ -2,9 +2,11 @@
 // closed as soon as it shows), then written as a PDF file.
 //
 // Run on the offscreen platform: QT_QPA_PLATFORM=offscreen printouts_bench
-// The table is generated once per run in a temporary folder.
+// The contacts come from the generator of bench/dbf (made once in DN_BENCH_DIR),
+// copied into a folder of this run.
 
 #include "app/contact_printouts.h"
+#include "bench/dbf/contact_table.h"
 #include "common/data/library.h"
 #include "common/data/tables.h"
 #include "common/data/workspace.h"
@@ -24,7 +26,7 @@ using namespace dn;
 
 namespace {
 
-constexpr int kContacts = 10000;
+constexpr uint32_t kContacts = 10000;
 
 struct Fixture {
     std::filesystem::path root;
@@ -39,19 +41,8 @@ struct Fixture {
         data::setInstance("\x7f"
                           "BENCH",
                           (root / "inst").string(), data::holdMarker((root / "inst").string()));
-        dbf::Table::create(schema::kContacts, schema::contactFields());
-        dbf::Table t;
-        t.open(schema::kContacts, dbf::OpenOptions{false, false});
-        for (int i = 0; i < kContacts; ++i) {
-            t.append();
-            t.put("NOMINATIVO", Value("CONTATTO " + std::to_string(i)));
-            t.put("INDIRIZZO", Value("VIA DELLE PROVE " + std::to_string(i % 200)));
-            t.put("CAP", Value("00000"));
-            t.put("CITTA", Value("CITT\xC0 DI PROVA"));
-            t.put("TELEFONO1", Value(std::to_string(100000 + i)));
-            t.put("E_MAIL", Value("contatto" + std::to_string(i) + "@prova"));
-        }
-        t.close();
+        dnbench::copyTable(dnbench::contactTable(kContacts),
+                           dbf::Table::tablePath(schema::kContacts));
         data::DBOPEN(false, {}, schema::kContacts);
         print::settings().printers = [] { return std::vector<std::string>{}; };
         print::settings().defaultPrinter = [] { return std::string(); };
