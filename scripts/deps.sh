@@ -13,8 +13,9 @@ DN_PACKAGES=(
 )
 
 # The Windows leg (test.sh --windows) also needs the MinGW-w64 cross compiler, the
-# GoogleTest sources to build with it, and Wine to run what it builds.
-DN_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64)
+# GoogleTest sources to build with it, zlib built for Windows, and Wine to run what
+# it builds. minizip comes from zlib's Debian sources (dn_zlib_source).
+DN_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest libz-mingw-w64-dev dpkg-dev wine64)
 
 # Packages of DN_PACKAGES and of the arguments that are not installed.
 dn_missing_packages() {
@@ -91,4 +92,33 @@ dn_windows_ctest() {
     [ "$(id -u)" -eq 0 ] && chown nobody:nogroup "$WINEPREFIX"
     "${run[@]}" "$wine/wine64" wineboot --init >/dev/null 2>&1
     (cd "$dir" && "${run[@]}" ctest --output-on-failure -j"$(nproc)" "$@")
+}
+
+# Unpacks Debian's zlib sources into the folder given (once): no package builds
+# their contrib/minizip for Windows, so the Windows leg compiles it from them. The
+# sources come through apt-get from the archive this machine installs from, with a
+# list of its own, so the system's apt setup is left as it is.
+dn_zlib_source() {
+    local dir=$1 apt list
+    [ -f "$dir/contrib/minizip/zip.c" ] && return 0
+    apt=$(mktemp -d)
+    mkdir -p "$apt/lists/partial" "$apt/sources"
+    for list in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$list" ] && sed 's/^Types: deb$/Types: deb-src/' "$list" >"$apt/sources/$(basename "$list")"
+    done
+    if [ -f /etc/apt/sources.list ]; then
+        sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >"$apt/sources/system.list"
+    fi
+    local opts=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt/sources"
+                -o Dir::State::Lists="$apt/lists" -o APT::Sandbox::User=root -q)
+    apt-get "${opts[@]}" update >/dev/null
+    rm -rf "$dir" "$apt/src"
+    mkdir -p "$apt/src"
+    # The newest sources; when the archive has not got them (a security update's may
+    # be missing), those of the release.
+    (cd "$apt/src" && { apt-get "${opts[@]}" source zlib >/dev/null 2>&1 ||
+        apt-get "${opts[@]}" source "zlib/$(. /etc/os-release && echo "$VERSION_CODENAME")" >/dev/null; })
+    mv "$(find "$apt/src" -mindepth 1 -maxdepth 1 -type d -name 'zlib-*' | head -n 1)" "$dir"
+    rm -rf "$apt"
+    [ -f "$dir/contrib/minizip/zip.c" ]
 }

@@ -1,4 +1,5 @@
-#include "archive_fixture.h"
+// Backups on POSIX: read back with the unzip command, written onto a full tmpfs.
+#include "archive/archive_fixture.h"
 #include "common/data/wait.h"
 #include "platform/file.h"
 #include "tests/support/mounts.h"

@@ -1,4 +1,6 @@
-#include "archive_fixture.h"
+// A backup while another process appends, its archives unpacked with the unzip
+// command (POSIX).
+#include "archive/archive_fixture.h"
 #include "common/dbf/table_check.h"
 
 using namespace archivetest;
