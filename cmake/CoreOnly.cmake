@@ -20,6 +20,9 @@ endforeach()
 # and compiles minizip from zlib's sources, which scripts/deps.sh unpacks
 # (dn_zlib_source; test.sh --windows passes the folder). Without them the archive
 # room and its tests are left out.
+if(CMAKE_CROSSCOMPILING)
+    set(ZLIB_USE_STATIC_LIBS ON) # the executables are linked statically
+endif()
 find_package(ZLIB)
 if(CMAKE_CROSSCOMPILING)
     set(DN_ZLIB_SOURCE "" CACHE PATH "zlib sources, with contrib/minizip")

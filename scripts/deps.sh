@@ -113,7 +113,7 @@ dn_zlib_source() {
                 -o Dir::State::Lists="$apt/lists" -o APT::Sandbox::User=root -q)
     apt-get "${opts[@]}" update >/dev/null
     rm -rf "$dir" "$apt/src"
-    mkdir -p "$apt/src"
+    mkdir -p "$apt/src" "$(dirname "$dir")"
     # The newest sources; when the archive has not got them (a security update's may
     # be missing), those of the release.
     (cd "$apt/src" && { apt-get "${opts[@]}" source zlib >/dev/null 2>&1 ||

@@ -32,8 +32,9 @@ using dn::test::writeFile;
 inline std::map<std::string, std::string> tree(const std::string& folder) {
     std::map<std::string, std::string> out;
     for (const auto& e : fs::recursive_directory_iterator(folder)) {
-        const std::string rel = fs::relative(e.path(), folder).string();
-        out[e.is_directory() ? rel + "/" : rel] = e.is_directory() ? "" : readFile(e.path());
+        const std::string rel = fs::relative(e.path(), folder).generic_string();
+        out[e.is_directory() ? rel + "/" : rel] =
+            e.is_directory() ? "" : readFile(e.path().string());
     }
     return out;
 }
@@ -110,6 +111,32 @@ protected:
         msgs.asked.clear();
         msgs.events.clear();
         msgs.waits.clear();
+    }
+};
+
+// The files of a backup of the data folder, in list order.
+inline const std::vector<std::string> kFiles = {"RUBRICA.DBF", "RUBRICA.DBT", "SCADENZE.DBF",
+                                                "SCADENZE.DBT", "DELTRA.CFG"};
+
+class ZipTest : public ArchiveTest {
+protected:
+    std::string archive() const { return out() + "/copia.zip"; }
+};
+
+class UnzipTest : public ArchiveTest {
+protected:
+    std::string arch() const { return out(); }
+    // A backup of the data folder as it is now.
+    std::string backup() {
+        const std::string a = arch() + "/copia.zip";
+        EXPECT_TRUE(dn::archive::ZIP(a, kFiles));
+        return a;
+    }
+    // Changes every live file, so that a restore shows.
+    void changeLiveFiles() {
+        fillDeadlines("SCADENZE", 3);
+        writeFile("DELTRA.CFG", "[Vars]\r\nCFG_NM01=CBruno\r\n");
+        writeFile("SCADENZE.NTX", "an old index");
     }
 };
 
