@@ -15,9 +15,9 @@
 #include "tests/support/gui.h"
 #include "tests/support/instance_worker.h"
 #include "tests/support/messages_fake.h"
+#include "wait_watch.h"
 
 #include <QFileDialog>
-#include <QTimer>
 
 namespace backuptest {
 
@@ -52,33 +52,10 @@ inline void addContacts(unsigned n) {
     t.commit();
 }
 
-// The texts the wait box shows while this lives, in the order shown: looked at on
-// every write to a file and at every pass of the event loop.
-class ShownWaits {
-public:
-    ShownWaits() {
-        dn::platform::FaultHooks hooks;
-        hooks.onWrite = [this](const std::string&, uint64_t, size_t) -> long long {
-            look();
-            return -1;
-        };
-        dn::platform::setFaultHooks(hooks);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
-        timer_.start(2);
-    }
-    ~ShownWaits() { dn::platform::clearFaultHooks(); }
-    ShownWaits(const ShownWaits&) = delete;
-    ShownWaits& operator=(const ShownWaits&) = delete;
-
+// The texts the wait box shows while this lives, in the order shown.
+struct ShownWaits {
     std::vector<std::string> texts;
-
-private:
-    void look() {
-        const std::optional<std::string> t = dn::ui::CURMSG();
-        if (t && (texts.empty() || texts.back() != *t))
-            texts.push_back(*t);
-    }
-    QTimer timer_;
+    dn::test::WaitWatch watch{[this](const std::string& t) { texts.push_back(t); }};
 };
 
 class BackupTest : public StartupTest {

@@ -6,6 +6,7 @@
 // restore, so that the restore's wait for the other instances shows too.
 
 #include "app/backup.h"
+#include "../wait_watch.h"
 #include "app/maintenance.h"
 #include "app/settings.h"
 #include "app/startup.h"
@@ -50,28 +51,14 @@ void shot(const QString& name) {
     g_failures += !ok;
 }
 
-// Photographs each wait text once, at the first write to a file while it shows,
-// or at the first pass of the event loop.
+// Photographs each wait text once, when it first shows.
 struct WaitShots {
     std::set<std::string> taken;
-    QTimer timer;
-    void look() {
-        const auto text = dn::ui::CURMSG();
-        if (!text || taken.contains(*text))
-            return;
-        taken.insert(*text);
-        shot(QString::fromLatin1("WAIT_%1").arg(taken.size()));
+    void seen(const std::string& text) {
+        if (taken.insert(text).second)
+            shot(QString::fromLatin1("WAIT_%1").arg(taken.size()));
     }
-    WaitShots() {
-        dn::platform::FaultHooks hooks;
-        hooks.onWrite = [this](const std::string&, uint64_t, size_t) -> long long {
-            look();
-            return -1;
-        };
-        dn::platform::setFaultHooks(hooks);
-        QObject::connect(&timer, &QTimer::timeout, [this] { look(); });
-        timer.start(50);
-    }
+    dn::test::WaitWatch watch{[this](const std::string& text) { seen(text); }, 50};
 };
 
 // Answers every message box with its default button after photographing it.
