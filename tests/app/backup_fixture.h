@@ -73,9 +73,6 @@ protected:
 };
 
 // Another instance (tests/data/worker/data_worker.cpp).
-class Worker : public dn::test::InstanceWorker {
-public:
-    explicit Worker(const std::vector<std::string>& args) : InstanceWorker(DN_DATA_WORKER, args) {}
-};
+using Worker = dn::test::DataWorker;
 
 } // namespace backuptest

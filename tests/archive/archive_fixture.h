@@ -91,10 +91,7 @@ inline void fillDataFolder(const std::string& folder) {
 }
 
 // Another instance (tests/data/worker/data_worker.cpp).
-class Worker : public dn::test::InstanceWorker {
-public:
-    explicit Worker(const std::vector<std::string>& args) : InstanceWorker(DN_DATA_WORKER, args) {}
-};
+using Worker = dn::test::DataWorker;
 
 // A data folder as the current folder with both tables and the configuration
 // file; out() for archives. The platform's fault hooks are cleared afterwards.

@@ -25,10 +25,7 @@ namespace {
 
 // Another instance (see worker/data_worker.cpp). It holds what it took until
 // release() or, when given a time, for that long.
-class Worker : public dn::test::InstanceWorker {
-public:
-    explicit Worker(const std::vector<std::string>& args) : InstanceWorker(DN_DATA_WORKER, args) {}
-};
+using Worker = dn::test::DataWorker;
 
 // How long a process may take to notice that a lock or open it waits for became
 // free. Waits retry every few milliseconds; this is for a machine busy with other

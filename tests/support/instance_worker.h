@@ -2,8 +2,8 @@
 
 // Another instance of the program played by a worker process that reports its
 // events (events.h): READY once it holds what it was asked to take, RELEASE with
-// the moment it let go. tests/data/worker/data_worker is one; test folders that
-// start it define its path.
+// the moment it let go. tests/data/worker/data_worker is one (DataWorker); the test
+// folders that start it define its path, DN_DATA_WORKER.
 
 #include "tests/support/events.h"
 #include "tests/support/process.h"
@@ -52,5 +52,14 @@ private:
     ChildProcess child_;
     bool released_ = false;
 };
+
+#ifdef DN_DATA_WORKER
+// Another instance played by tests/data/worker/data_worker.
+class DataWorker : public InstanceWorker {
+public:
+    explicit DataWorker(const std::vector<std::string>& args)
+        : InstanceWorker(DN_DATA_WORKER, args) {}
+};
+#endif
 
 } // namespace dn::test
