@@ -11,9 +11,9 @@ if [ "${1:-}" = "--windows" ]; then
     shift
     dn_ensure_packages "${DN_WINDOWS_PACKAGES[@]}"
     dir="$DN_ROOT/build-win"
-    dn_zlib_source "$dir/zlib-src"
+    dn_zlib_source "$dir/zlib-src" # where cmake/CoreOnly.cmake looks for them
     dn_build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE="$DN_ROOT/cmake/mingw-w64.cmake" -DDN_ZLIB_SOURCE="$dir/zlib-src"
+        -DCMAKE_TOOLCHAIN_FILE="$DN_ROOT/cmake/mingw-w64.cmake"
     dn_windows_ctest "$dir" "$@"
     exit
 fi

@@ -17,15 +17,15 @@ endforeach()
 
 # zlib and minizip for the archive room. A native build takes the system's; the
 # Windows cross build takes zlib as Debian builds it for MinGW (libz-mingw-w64-dev)
-# and compiles minizip from zlib's sources, which scripts/deps.sh unpacks
-# (dn_zlib_source; test.sh --windows passes the folder). Without them the archive
-# room and its tests are left out.
+# and compiles minizip from zlib's sources, which test.sh --windows unpacks into
+# zlib-src of the build folder (dn_zlib_source of scripts/deps.sh). Without them
+# the archive room and its tests are left out.
 if(CMAKE_CROSSCOMPILING)
     set(ZLIB_USE_STATIC_LIBS ON) # the executables are linked statically
 endif()
 find_package(ZLIB)
 if(CMAKE_CROSSCOMPILING)
-    set(DN_ZLIB_SOURCE "" CACHE PATH "zlib sources, with contrib/minizip")
+    set(DN_ZLIB_SOURCE ${CMAKE_BINARY_DIR}/zlib-src CACHE PATH "zlib sources, with contrib/minizip")
     set(dn_minizip_dir ${DN_ZLIB_SOURCE}/contrib/minizip)
     if(ZLIB_FOUND AND EXISTS ${dn_minizip_dir}/zip.c)
         add_library(dn_minizip STATIC ${dn_minizip_dir}/ioapi.c ${dn_minizip_dir}/zip.c
