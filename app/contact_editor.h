@@ -4,6 +4,7 @@
 // one, and is where a contact's card or envelope is printed from.
 
 #include <array>
+#include <string_view>
 
 namespace dn::app {
 
@@ -29,6 +30,15 @@ inline constexpr std::array<ContactControl, 12> kContactControls{{
     {"E_MAIL", "mail", false},
     {"NOTE", "note_", false},
 }};
+
+// The name of the editor control that shows field (a field of kContactControls);
+// a field that is not there does not compile.
+consteval const char* contactControl(std::string_view field) {
+    for (const ContactControl& c : kContactControls)
+        if (field == c.field)
+            return c.name;
+    throw "not a contact field";
+}
 
 // The contact editor on the selected area, which holds the contact table. With
 // isNew it adds a contact; otherwise it changes the current record, and does

@@ -1,5 +1,7 @@
 #include "app/contact_printouts.h"
 
+#include "app/contact_editor.h"
+
 #include "app/printouts.h"
 #include "common/data/errors.h"
 #include "common/data/workspace.h"
@@ -73,6 +75,7 @@ void STAMPA3() {
 }
 
 void STAMPA4(TDialog& dlg) {
+    const auto shown = [&dlg](const char* control) { return controlText(dlg, control); };
     auto prn = TPrinter::New("Stampa scheda", true);
     const TFont arial("Arial", 0, -12), bold("Arial", 0, -12, true), courier("Courier New", 0, -12);
     prn->StartPage();
@@ -86,28 +89,29 @@ void STAMPA4(TDialog& dlg) {
         PRINTTXT({label}, nl, false, nl, false, *prn, &bold);
         PRINTTXT({value}, 14, false, nl, false, *prn, &arial);
     };
-    labelled("NOMINATIVO:", controlText(dlg, "nomi"));
+    labelled("NOMINATIVO:", shown(contactControl("NOMINATIVO")));
     PRINTTXT({}, nl, false, nl, false, *prn, &arial);
-    labelled("INDIRIZZO:", controlText(dlg, "indi"));
-    labelled("C.A.P.:", controlText(dlg, "cap"));
-    labelled("CITTA':", controlText(dlg, "citt"));
-    labelled("TEL. UFFICIO:", std::string(trimBlanks(controlText(dlg, "tel1"))) + "  " +
-                                  std::string(trimBlanks(controlText(dlg, "tel2"))) + "  " +
-                                  controlText(dlg, "tel3"));
-    labelled("CASA:", controlText(dlg, "casa"));
-    labelled("CELLULARE:", controlText(dlg, "cell"));
-    labelled("FAX:", controlText(dlg, "fax"));
-    labelled("E-MAIL:", controlText(dlg, "mail"));
+    labelled("INDIRIZZO:", shown(contactControl("INDIRIZZO")));
+    labelled("C.A.P.:", shown(contactControl("CAP")));
+    labelled("CITTA':", shown(contactControl("CITTA")));
+    labelled("TEL. UFFICIO:", std::string(trimBlanks(shown(contactControl("TELEFONO1")))) + "  " +
+                                  std::string(trimBlanks(shown(contactControl("TELEFONO2")))) +
+                                  "  " + shown(contactControl("TELEFONO3")));
+    labelled("CASA:", shown(contactControl("CASA")));
+    labelled("CELLULARE:", shown(contactControl("CELLULARE")));
+    labelled("FAX:", shown(contactControl("FAX")));
+    labelled("E-MAIL:", shown(contactControl("E_MAIL")));
     for (int i = 0; i < 3; ++i)
         PRINTTXT({}, nl, false, nl, false, *prn, &arial);
     PRINTTXT({"NOTE:"}, nl, false, nl, false, *prn, &bold);
     PRINTTXT({}, nl, false, nl, false, *prn, &arial);
-    ui::PRINTMEMO(controlText(dlg, "note_"), kCardNoteLines, *prn, &courier);
+    ui::PRINTMEMO(shown(contactControl("NOTE")), kCardNoteLines, *prn, &courier);
 
     endGridPrint(*prn);
 }
 
 void BUSTA(TDialog& dlg) {
+    const auto shown = [&dlg](const char* control) { return controlText(dlg, control); };
     PortraitAfter portrait;
     auto prn = TPrinter::New("Stampa busta", true);
     const TFont bold("Arial", 0, -12, true);
@@ -115,9 +119,9 @@ void BUSTA(TDialog& dlg) {
     ui::PFEED(2);
     ui::SETPROW(50.0 * prn->nVertRes() / ui::kGridLines);
     const std::string lines[] = {
-        controlText(dlg, "nomi"),
-        controlText(dlg, "indi"),
-        controlText(dlg, "cap") + " " + controlText(dlg, "citt"),
+        shown(contactControl("NOMINATIVO")),
+        shown(contactControl("INDIRIZZO")),
+        shown(contactControl("CAP")) + " " + shown(contactControl("CITTA")),
     };
     for (const std::string& text : lines) {
         PRINTTXT({}, nl, false, nl, false, *prn, &bold);

@@ -50,12 +50,12 @@ bool showEditor(bool isNew, const std::string& name, Edited& v, bool modified) {
 
     GetOptions dateOpts;
     dateOpts.change = changed;
-    dateOpts.varName = "data";
+    dateOpts.varName = kDateControl;
     TGet* date = TGet::Redefine(101, bindVar(v.date), dlg, dateOpts);
     date->Cargo = ui::validRule([&v] { return !v.date.isEmpty(); });
 
     GetOptions dayOpts;
-    dayOpts.varName = "gior";
+    dayOpts.varName = kWeekdayControl;
     TGet* day = TGet::Redefine(102, bindVar(weekday), dlg, dayOpts);
     // The weekday follows the date each time the date field gains or loses the
     // focus, in dark red on holidays (Saturdays are working days).
@@ -75,7 +75,7 @@ bool showEditor(bool isNew, const std::string& name, Edited& v, bool modified) {
     timeOpts.picture = "99:99";
     timeOpts.valid = [&v] { return timeValid(v.time); };
     timeOpts.change = changed;
-    timeOpts.varName = "ora";
+    timeOpts.varName = kTimeControl;
     TGet::Redefine(104, bindVar(v.time), dlg, timeOpts)->Cargo =
         ui::validRule([&v] { return timeValid(v.time); });
 
@@ -86,8 +86,8 @@ bool showEditor(bool isNew, const std::string& name, Edited& v, bool modified) {
                       },
                       dlg, {.toolTip = "Rubrica"});
 
-    TMultiGet* text =
-        TMultiGet::Redefine(106, bindVar(v.text), dlg, {.change = changed, .varName = "inco"});
+    TMultiGet* text = TMultiGet::Redefine(106, bindVar(v.text), dlg,
+                                          {.change = changed, .varName = kTaskControl});
     text->Cargo = ui::validRule([&v] { return !blank(v.text); });
 
     ui::bindConfirmCancel(dlg);

@@ -26,6 +26,12 @@ inline constexpr const char* kDeleteSeries =
 inline constexpr tk::Color kHolidayWeekday = tk::rgb(170, 0, 0);
 // A time field ("99:99") the user left untouched; stored as a blank time.
 inline constexpr const char* kNoTime = "  :  ";
+// Names of the editor's controls: date, weekday, time and task text. The sheet
+// printout (STAMPA2) finds the values on screen by them.
+inline constexpr const char* kDateControl = "data";
+inline constexpr const char* kWeekdayControl = "gior";
+inline constexpr const char* kTimeControl = "ora";
+inline constexpr const char* kTaskControl = "inco";
 
 // A time as the deadline dialogs accept it: untouched, blank, or a valid "HH:MM".
 bool timeValid(const std::string& t);

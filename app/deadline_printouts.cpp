@@ -1,5 +1,6 @@
 #include "app/deadline_printouts.h"
 
+#include "app/deadline_editor.h"
 #include "app/printouts.h"
 #include "common/data/errors.h"
 #include "common/data/workspace.h"
@@ -83,19 +84,20 @@ void STAMPA2(TDialog& editor, const std::string& name) {
     PRINTTXT({"STAMPA SCADENZA DI " + upper1252(name)}, nl, false, nl, false, *prn, &arial);
     for (int i = 0; i < 6; ++i)
         PRINTTXT({}, nl, false, nl, false, *prn, &arial);
-    std::string date = controlText(editor, "data");
+    std::string date = controlText(editor, kDateControl);
     if (date.empty())
         date = std::string(8, ' ');
     PRINTTXT({"DATA:"}, nl, false, nl, false, *prn, &bold);
-    PRINTTXT({date + " " + controlText(editor, "gior")}, 8, false, nl, false, *prn, &arial);
+    PRINTTXT({date + " " + controlText(editor, kWeekdayControl)}, 8, false, nl, false, *prn,
+             &arial);
     PRINTTXT({}, nl, false, nl, false, *prn, &arial);
     PRINTTXT({"ORA:"}, nl, false, nl, false, *prn, &bold);
-    PRINTTXT({controlText(editor, "ora")}, 8, false, nl, false, *prn, &arial);
+    PRINTTXT({controlText(editor, kTimeControl)}, 8, false, nl, false, *prn, &arial);
     for (int i = 0; i < 3; ++i)
         PRINTTXT({}, nl, false, nl, false, *prn, &arial);
     PRINTTXT({"INCOMBENZA:"}, nl, false, nl, false, *prn, &bold);
     PRINTTXT({}, nl, false, nl, false, *prn, &arial);
-    ui::PRINTMEMO(controlText(editor, "inco"), kSheetTaskLines, *prn, &courier);
+    ui::PRINTMEMO(controlText(editor, kTaskControl), kSheetTaskLines, *prn, &courier);
 
     endGridPrint(*prn);
 }

@@ -13,8 +13,9 @@ namespace dn::app {
 // view) from the first to the last, one line each, headed with the slot's name;
 // the record pointer is put back. A failure shows the error handler's message.
 void STAMPA(const std::string& name);
-// The deadline as it stands in the editor dialog (its controls named "data",
-// "gior", "ora" and "inco", saved or not), headed with the slot's name.
+// The deadline as it stands in the editor dialog (its controls named
+// kDateControl, kWeekdayControl, kTimeControl and kTaskControl of
+// deadline_editor.h; saved or not), headed with the slot's name.
 void STAMPA2(TDialog& editor, const std::string& name);
 
 } // namespace dn::app

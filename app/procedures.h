@@ -33,7 +33,7 @@ void RICERCA();
 // Printout of the rows now in the list, headed with the slot's name.
 void STAMPA(const std::string& name);
 // Printout of the deadline as it stands in the editor dialog (its controls named
-// "data", "gior", "ora" and "inco"), headed with the slot's name.
+// as deadline_editor.h says), headed with the slot's name.
 void STAMPA2(TDialog& editor, const std::string& name);
 
 // The address book's printouts.

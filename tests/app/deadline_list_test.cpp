@@ -6,11 +6,14 @@
 #include "app/deadline_editor.h"
 #include "common/data/workspace.h"
 #include "common/util/scramble.h"
+#include "tests/support/print_helpers.h"
+#include "toolkit/print/preview.h"
 #include "toolkit/timer.h"
 #include "toolkit/toolkit.h"
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 
@@ -196,6 +199,51 @@ TEST_F(DeadlineList, ClickInTheDoneColumnTogglesDoubleClickElsewhereEdits) {
         t::press(d, 201);
     });
     EXPECT_TRUE(stored(first).done);
+}
+
+TEST_F(DeadlineList, PrintingLeavesTheCurrentRecordWhereItWasAlsoAfterACancelledPrint) {
+    for (int i = 0; i < 150; ++i)
+        addDeadline(1, kToday.addDays(-i), false, "", "Pratica " + std::to_string(i));
+    t::PrintEnv env;
+    dn::print::settings().printers = [] { return std::vector<std::string>{"Laser Ufficio"}; };
+    dn::print::settings().defaultPrinter = [] { return std::string("Laser Ufficio"); };
+    int previews = 0;
+    int pages = 0;
+    dn::print::settings().previewShown = [&](dn::TPreview& pv) {
+        ++previews;
+        pages = pv.nPages();
+        pv.GoBottom(); // paging through the preview moves nothing in the list
+        if (previews == 2) {
+            // The print dialog cancelled, then the preview closed.
+            drive_.on("PRINT", [](TDialog& p) { t::press(p, 202); });
+            pv.ToolButton(dn::TPreview::PrintBtn)->click();
+        }
+        pv.ToolButton(dn::TPreview::Exit)->click();
+    };
+    openList(1, [&](TDialog& d) {
+        listKey(d, Qt::Key_PageDown);
+        listKey(d, Qt::Key_Down);
+        const uint32_t at = dn::data::DBRECNO();
+        const int rowPos = listOf(d).nRowPos;
+        const auto shown = rows(d);
+        ASSERT_GT(rowPos, 1);
+        for (int round = 1; round <= 2; ++round) {
+            SCOPED_TRACE(round);
+            t::press(d, 208);
+            EXPECT_EQ(previews, round);
+            EXPECT_EQ(dn::data::DBRECNO(), at);
+            EXPECT_EQ(listOf(d).nRowPos, rowPos);
+            EXPECT_EQ(rows(d), shown);
+        }
+        t::press(d, 201);
+    });
+    // The report ran past its first page and counted its pages meanwhile.
+    ASSERT_GT(pages, 1);
+    EXPECT_NE(std::find(messages_.waits.begin(), messages_.waits.end(),
+                        "Sto stampando la pagina n.: " + std::to_string(pages)),
+              messages_.waits.end());
+    EXPECT_FALSE(messages_.currentWait());
+    EXPECT_TRUE(messages_.asked.empty());
 }
 
 TEST_F(DeadlineList, PasswordGuardsTheList) {

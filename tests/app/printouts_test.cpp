@@ -1,7 +1,9 @@
 // The printouts of the address book and of the deadlines, on the pages they
 // record, on real tables in a data folder of the test's own.
 
+#include "app/contact_editor.h"
 #include "app/contact_printouts.h"
+#include "app/deadline_editor.h"
 #include "app/deadline_printouts.h"
 #include "common/data/records.h"
 #include "common/data/tables.h"
@@ -95,10 +97,10 @@ protected:
 };
 
 TEST_F(PrintoutsTest, EnvelopeOnLines52To56AndTheNextCardFromTheTop) {
-    Editor e({{"nomi", Value("Rossi Mario")},
-              {"indi", Value("")},
-              {"cap", Value("20100")},
-              {"citt", Value("Citt\xE0 Alta")}});
+    Editor e({{contactControl("NOMINATIVO"), Value("Rossi Mario")},
+              {contactControl("INDIRIZZO"), Value("")},
+              {contactControl("CAP"), Value("20100")},
+              {contactControl("CITTA"), Value("Citt\xE0 Alta")}});
     BUSTA(*e.dlg);
     ASSERT_EQ(capture.recordings.size(), 1u);
     const Recording& env1 = last();
@@ -128,7 +130,8 @@ TEST_F(PrintoutsTest, EnvelopeOnLines52To56AndTheNextCardFromTheTop) {
     EXPECT_NEAR(town[0].yMin - rossi[0].yMin, 4 * linePt, 1.0);
 
     // A card after it: portrait, from the top of its page (with its own feed of 1.3).
-    Editor card({{"nomi", Value("Rossi Mario")}, {"note_", Value("")}});
+    Editor card({{contactControl("NOMINATIVO"), Value("Rossi Mario")},
+                 {contactControl("NOTE"), Value("")}});
     STAMPA4(*card.dlg);
     const Recording& c = last();
     EXPECT_EQ(c.orientation, QPageLayout::Portrait);
@@ -142,12 +145,12 @@ TEST_F(PrintoutsTest, CardAlwaysPrints35NoteLinesAndTheSheetKeepsItsFeed) {
     for (int i = 0; i < 34; ++i)
         notes += "\r\n";
     notes += "ultima\r\noltre";
-    Editor e({{"nomi", Value("Bianchi Anna")},
-              {"mail", Value("anna@esempio")},
-              {"tel1", Value("  0123   ")},
-              {"tel2", Value("456 ")},
-              {"tel3", Value("789")},
-              {"note_", Value(notes)}});
+    Editor e({{contactControl("NOMINATIVO"), Value("Bianchi Anna")},
+              {contactControl("E_MAIL"), Value("anna@esempio")},
+              {contactControl("TELEFONO1"), Value("  0123   ")},
+              {contactControl("TELEFONO2"), Value("456 ")},
+              {contactControl("TELEFONO3"), Value("789")},
+              {contactControl("NOTE"), Value(notes)}});
     STAMPA4(*e.dlg);
     const Recording& c = last();
     EXPECT_EQ(c.docName, "Stampa scheda");
@@ -169,10 +172,10 @@ TEST_F(PrintoutsTest, CardAlwaysPrints35NoteLinesAndTheSheetKeepsItsFeed) {
     EXPECT_EQ(findText(c, "oltre"), nullptr);
 
     // The next sheet starts from the top of its page with the card's line feed.
-    Editor sheet({{"data", Value(Date::fromYmd(2025, 3, 17))},
-                  {"gior", Value("Lun")},
-                  {"ora", Value("09:30")},
-                  {"inco", Value("Rinnovo \x8A")}});
+    Editor sheet({{kDateControl, Value(Date::fromYmd(2025, 3, 17))},
+                  {kWeekdayControl, Value("Lun")},
+                  {kTimeControl, Value("09:30")},
+                  {kTaskControl, Value("Rinnovo \x8A")}});
     STAMPA2(*sheet.dlg, "Rossi");
     const Recording& s = last();
     EXPECT_EQ(s.docName, "Stampa scadenza");
@@ -229,7 +232,7 @@ TEST_F(PrintoutsTest, ContactListIsLandscapeClipsTheMailAndPortraitFollows) {
     EXPECT_EQ(capture.recordings.size(), 1u);
     ASSERT_EQ(msgs.asked.size(), 1u);
     EXPECT_NE(msgs.asked[0].text.find("RUBRICA.DBF"), std::string::npos);
-    Editor e({{"nomi", Value("x")}});
+    Editor e({{contactControl("NOMINATIVO"), Value("x")}});
     STAMPA4(*e.dlg);
     EXPECT_EQ(last().orientation, QPageLayout::Portrait);
 }

@@ -171,6 +171,49 @@ TEST_F(ReportTest, EveryPageRepeatsHeaderTitlesAndRules) {
     EXPECT_EQ(dataLines, 130);
 }
 
+TEST_F(ReportTest, ReportPastOnePageCountsItsPagesInTheWaitBox) {
+    std::vector<std::string> box;
+    print::settings().progress.open = [&box] { box.push_back("open"); };
+    print::settings().progress.page = [&box](int n) { box.push_back(std::to_string(n)); };
+    print::settings().progress.close = [&box] { box.push_back("close"); };
+
+    // One page: no box.
+    test::NumberedRows few(5);
+    contactList(few)->Run();
+    EXPECT_TRUE(box.empty());
+
+    // Several pages: the box opens after the first and counts each one.
+    test::NumberedRows many(130);
+    auto r = contactList(many);
+    r->Run();
+    const int pages = r->nPage();
+    ASSERT_GE(pages, 2);
+    std::vector<std::string> expected{"open"};
+    for (int n = 1; n <= pages; ++n)
+        expected.push_back(std::to_string(n));
+    expected.push_back("close");
+    EXPECT_EQ(box, expected);
+
+    // A report that fails on its second page closes the box all the same.
+    box.clear();
+    test::NumberedRows failing(130);
+    TReport::Options o;
+    o.fonts = {TFont("Courier New", 0, -8)};
+    TReport broken(failing, o);
+    broken.AddColumn(
+        {"N"},
+        [&failing]() -> Value {
+            if (failing.position() == 125)
+                throw std::runtime_error("guasto");
+            return Value(static_cast<double>(failing.position()));
+        },
+        5);
+    EXPECT_THROW(broken.Run(), std::runtime_error);
+    ASSERT_GE(box.size(), 3u);
+    EXPECT_EQ(box.front(), "open");
+    EXPECT_EQ(box.back(), "close");
+}
+
 TEST_F(ReportTest, ValuesAreClippedCentredAndRightAligned) {
     test::NumberedRows rows(3);
     auto r = contactList(rows);

@@ -3,6 +3,7 @@
 #include "common/util/clock.h"
 #include "common/util/format.h"
 #include "common/util/trim.h"
+#include "toolkit/print/settings.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -186,6 +187,23 @@ void TReport::Run() {
         }
     } restore{rows_, rows_.position()};
 
+    // A report that runs past its first page counts its pages in the wait box while
+    // it is laid out; the box closes however the run ends.
+    struct PageCount {
+        bool open = false;
+        void pageDone(int n) {
+            if (!open) {
+                print::progressOpen();
+                open = true;
+            }
+            print::progressPage(n);
+        }
+        ~PageCount() {
+            if (open)
+                print::progressClose();
+        }
+    } pages;
+
     measure();
     rows_.goTop();
     placeColumns();
@@ -198,6 +216,7 @@ void TReport::Run() {
             if (onPage > 0 && row_ + m_.fontHeight > limit) {
                 rule();
                 printer_->EndPage();
+                pages.pageDone(page_);
                 startPage();
                 onPage = 0;
             }
@@ -209,6 +228,8 @@ void TReport::Run() {
     }
     rule();
     printer_->EndPage();
+    if (pages.open)
+        pages.pageDone(page_);
     restore.done = true;
     rows_.goTo(restore.pos);
 }

@@ -76,7 +76,10 @@ public:
     // has no preview. False when printing failed.
     bool Activate();
     // Lays out every row on the job's pages and puts the row source back on the row
-    // it stood on, also when a data block throws (the exception goes on).
+    // it stood on, also when a data block throws (the exception goes on). A report
+    // that needs more than one page shows the page-counting wait box while it is
+    // laid out (print::progressOpen, progressPage after each page, progressClose,
+    // also on a throw); window events run at each page.
     void Run();
 
     // A header block that prints the header line with text.
