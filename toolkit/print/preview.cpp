@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -212,6 +213,10 @@ void TPreview::Run(std::shared_ptr<const print::Recording> rec, TWindow* owner) 
 
 void TPreview::Open() {
     ended_ = false;
+    // The screen's whole working area first: where no window manager maximises the
+    // window, it still covers the screen instead of opening at its smallest size.
+    if (QScreen* screen = hWnd()->screen())
+        hWnd()->setGeometry(screen->availableGeometry());
     hWnd()->showMaximized();
     scroll_->setFocus();
 }
