@@ -6,6 +6,7 @@
 #include "app/deadline_editor.h"
 #include "common/data/workspace.h"
 #include "common/util/scramble.h"
+#include "tests/support/files.h"
 #include "tests/support/print_helpers.h"
 #include "toolkit/print/preview.h"
 #include "toolkit/timer.h"
@@ -15,7 +16,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 
 using namespace deadlinetest;
 
@@ -272,7 +272,7 @@ TEST_F(DeadlineList, PasswordGuardsTheList) {
 TEST_F(DeadlineList, DamagedIndexIsReportedAndNothingStaysOpen) {
     addDeadline(1, kToday, false);
     dn::data::DBSELECTAREA(3);
-    { std::ofstream(fs::path(folder_.path()) / "SCADENZE.NTX", std::ios::trunc) << "rotto"; }
+    dn::test::writeFile((fs::path(folder_.path()) / "SCADENZE.NTX").string(), "rotto");
     dn::app::SCADENZE(*panel_, rowOf(1), 2);
     EXPECT_TRUE(drive_.started.empty());
     ASSERT_EQ(messages_.asked.size(), 1u);

@@ -8,10 +8,9 @@
 #include "app/settings.h"
 #include "common/data/wait.h"
 #include "common/util/scramble.h"
+#include "tests/support/files.h"
 #include "tests/support/mounts.h"
 #include "tests/support/process.h"
-
-#include <fstream>
 
 using namespace deadlinetest;
 using Process = dn::test::ChildProcess;
@@ -32,8 +31,7 @@ protected:
         return done;
     }
     std::string configFile() const {
-        std::ifstream in(fs::path(folder_.path()) / "DELTRA.CFG", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return dn::test::readFile((fs::path(folder_.path()) / "DELTRA.CFG").string());
     }
     static std::string scrambled(std::string clear) {
         clear.resize(dn::app::kPasswordLength, ' ');

@@ -5,10 +5,9 @@
 #include "app/panel_fixture.h"
 #include "app/settings.h"
 #include "common/util/scramble.h"
+#include "tests/support/files.h"
 
 #include <QLineEdit>
-
-#include <fstream>
 
 using namespace paneltest;
 namespace t = dn::test;
@@ -101,8 +100,7 @@ TEST_F(Passwords, NewPasswordIsTypedTwiceScrambledAndSaved) {
     answerWith("PASSWD3", "Nuova");
     PASSWD2(kCode);
     EXPECT_EQ(stored(), dn::CRYPT(std::string("Nuova     ")));
-    std::ifstream in(fs::path(folder_.path()) / "DELTRA.CFG", std::ios::binary);
-    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string file = dn::test::readFile((fs::path(folder_.path()) / "DELTRA.CFG").string());
     EXPECT_NE(file.find("CFG_PW01=C" + dn::CRYPT(std::string("Nuova     "))), std::string::npos);
     EXPECT_EQ(file.find("Nuova"), std::string::npos) << "never in clear";
     EXPECT_TRUE(messages_.asked.empty());
