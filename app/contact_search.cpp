@@ -90,14 +90,7 @@ void RICERCA2() {
     TGet::Redefine(103, bindVar(c.mail), dlg, {.varName = "mail"});
     TGet::Redefine(104, bindVar(c.notes), dlg, {.varName = "note_"});
     ui::bindConfirmCancel(dlg);
-    TButton::Redefine(
-        203,
-        [&dlg] {
-            showAll();
-            dlg.Cargo = Value(2);
-            dlg.End(2);
-        },
-        dlg);
+    ui::bindEndButton(dlg, 203, false, 2, showAll);
     TDialog::ActivateOptions opts;
     opts.centered = true;
     opts.valid = ui::validBlock(dlg, false);

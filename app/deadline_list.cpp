@@ -191,13 +191,7 @@ void SCADENZE(TDialog& panel, int clickRow, int n, std::optional<Date> date) {
         list->nClrText = [&a] { return holidayRow(a) ? kHolidayRow : tk::rgb(0, 0, 0); };
         list->nClrBackFocus = [&a] { return holidayRow(a) ? kHolidayRow : tk::getSysColor(13); };
 
-        TButton::Redefine(
-            201,
-            [&dlg] {
-                dlg.Cargo = Value(1);
-                dlg.End(1);
-            },
-            dlg);
+        ui::bindEndButton(dlg, 201, true, 1);
         TButton::Redefine(
             202, [&] { act([&] { SCADENZA(true, code, name); }, true); }, dlg);
         TButton::Redefine(203, edit, dlg, {.when = notAtEnd});

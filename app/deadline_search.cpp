@@ -45,14 +45,7 @@ void RICERCA() {
     ui::bindConfirmCancel(dlg);
     // "&Tutte": the list shows all the slot's deadlines; the dialog closes as
     // cancelled. A failure has shown its message; the list is resynchronised anyway.
-    TButton::Redefine(
-        203,
-        [&dlg] {
-            data::protect([] { data::DBCLEARVIEW(); });
-            dlg.Cargo = Value(2);
-            dlg.End(2);
-        },
-        dlg);
+    ui::bindEndButton(dlg, 203, false, 2, [] { data::protect([] { data::DBCLEARVIEW(); }); });
 
     TDialog::ActivateOptions opts;
     opts.centered = true;

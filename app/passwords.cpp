@@ -69,15 +69,10 @@ void PASSWD2(const std::string& slotCode) {
     // "&Elimina" blanks the field and confirms.
     const bool confirmed =
         runPasswordDialog("PASSWD2", entry, false, [&entry](TDialog& dlg, TGet& field) {
-            TButton::Redefine(
-                203,
-                [&dlg, &field, &entry] {
-                    entry.assign(kPasswordLength, ' ');
-                    field.Refresh();
-                    dlg.Cargo = Value(1);
-                    dlg.End(1);
-                },
-                dlg);
+            ui::bindEndButton(dlg, 203, true, 1, [&field, &entry] {
+                entry.assign(kPasswordLength, ' ');
+                field.Refresh();
+            });
         });
     if (!confirmed)
         return;

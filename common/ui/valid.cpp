@@ -113,21 +113,21 @@ Value validRule(std::function<bool()> test) {
     return Value(Callable([test = std::move(test)](const ValueList&) { return Value(test()); }));
 }
 
+void bindEndButton(TDialog& dlg, int id, bool confirms, int result, std::function<void()> action) {
+    TButton::Redefine(
+        id,
+        [&dlg, confirms, result, action = std::move(action)] {
+            if (action)
+                action();
+            dlg.Cargo = Value(confirms ? 1 : 2);
+            dlg.End(result);
+        },
+        dlg);
+}
+
 void bindConfirmCancel(TDialog& dlg, int cancelResult) {
-    TButton::Redefine(
-        201,
-        [&dlg] {
-            dlg.Cargo = Value(1);
-            dlg.End(1);
-        },
-        dlg);
-    TButton::Redefine(
-        202,
-        [&dlg, cancelResult] {
-            dlg.Cargo = Value(2);
-            dlg.End(cancelResult);
-        },
-        dlg);
+    bindEndButton(dlg, 201, true, 1);
+    bindEndButton(dlg, 202, false, cancelResult);
 }
 
 bool VALID(TDialog& dlg, bool confirm) {

@@ -8,6 +8,8 @@
 
 #include "toolkit/dialog.h"
 
+#include <functional>
+
 namespace dn::ui {
 
 // True when the dialog may close.
@@ -27,8 +29,14 @@ namespace dn::ui {
 //   drop-down list stores its typed text first.
 bool VALID(TDialog& dlg, bool confirm);
 
-// Binds buttons 201 and 202 by the conventions: 201 sets Cargo 1 and ends the
-// dialog with result 1, 202 sets Cargo 2 and ends it with cancelResult.
+// Binds button id of dlg to end the dialog with result: first action runs (when
+// given), then Cargo is set to 1 when the button confirms, else 2 (the close check
+// validates the fields only after a confirming button).
+void bindEndButton(TDialog& dlg, int id, bool confirms, int result,
+                   std::function<void()> action = {});
+
+// Binds buttons 201 and 202 by the conventions: 201 confirms and ends the dialog
+// with result 1, 202 cancels and ends it with cancelResult (see bindEndButton).
 void bindConfirmCancel(TDialog& dlg, int cancelResult = 2);
 
 // A rule for the close check, to put in a control's Cargo: the control is valid

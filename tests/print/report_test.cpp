@@ -61,6 +61,22 @@ protected:
         return r;
     }
 
+    // A one-column report of the row numbers whose data block throws on row failRow.
+    static std::unique_ptr<TReport> failingAt(test::NumberedRows& rows, long failRow) {
+        TReport::Options o;
+        o.fonts = {TFont("Courier New", 0, -8)};
+        auto r = TReport::New(rows, o);
+        r->AddColumn(
+            {"N"},
+            [&rows, failRow]() -> Value {
+                if (rows.position() == failRow)
+                    throw std::runtime_error("guasto");
+                return Value(static_cast<double>(rows.position()));
+            },
+            5);
+        return r;
+    }
+
     test::PrintEnv env;
     test::ScriptedMessages msgs;
 };
@@ -197,18 +213,7 @@ TEST_F(ReportTest, ReportPastOnePageCountsItsPagesInTheWaitBox) {
     // A report that fails on its second page closes the box all the same.
     box.clear();
     test::NumberedRows failing(130);
-    TReport::Options o;
-    o.fonts = {TFont("Courier New", 0, -8)};
-    TReport broken(failing, o);
-    broken.AddColumn(
-        {"N"},
-        [&failing]() -> Value {
-            if (failing.position() == 125)
-                throw std::runtime_error("guasto");
-            return Value(static_cast<double>(failing.position()));
-        },
-        5);
-    EXPECT_THROW(broken.Run(), std::runtime_error);
+    EXPECT_THROW(failingAt(failing, 125)->Run(), std::runtime_error);
     ASSERT_GE(box.size(), 3u);
     EXPECT_EQ(box.front(), "open");
     EXPECT_EQ(box.back(), "close");
@@ -250,18 +255,7 @@ TEST_F(ReportTest, ValuesAreClippedCentredAndRightAligned) {
 TEST_F(ReportTest, RowIsPutBackWhenADataBlockFails) {
     test::NumberedRows rows(80);
     rows.goTo(12);
-    TReport::Options o;
-    o.fonts = {TFont("Courier New", 0, -8)};
-    TReport r(rows, o);
-    r.AddColumn(
-        {"N"},
-        [&rows]() -> Value {
-            if (rows.position() == 50)
-                throw std::runtime_error("guasto");
-            return Value(static_cast<double>(rows.position()));
-        },
-        5);
-    EXPECT_THROW(r.Run(), std::runtime_error);
+    EXPECT_THROW(failingAt(rows, 50)->Run(), std::runtime_error);
     EXPECT_EQ(rows.position(), 12);
 }
 
