@@ -34,6 +34,14 @@ void sayJustified(TPrinter& prn, double row, double x, double right, const std::
     }
 }
 
+// True when the texts hold something to draw (not only blanks or paragraph marks).
+bool hasInk(const std::vector<std::string>& texts) {
+    for (const std::string& t : texts)
+        if (t.find_first_not_of(std::string(" ") + kParagraphMark) != std::string::npos)
+            return true;
+    return false;
+}
+
 } // namespace
 
 double SETPROW(std::optional<double> row) {
@@ -62,6 +70,14 @@ void PRINTTXT(const std::vector<std::string>& texts, std::optional<int> col, boo
         currentRow += lineFeed * lineHeight;
     if (texts.empty())
         return;
+    // A line that would reach below the page goes on a new page, where it stands as
+    // the first line printed after SETPROW(0) does; line feeds alone never open a
+    // page, so empty lines at the end of a layout print nothing.
+    if (currentRow + lineHeight > prn.nVertRes() && hasInk(texts)) {
+        prn.EndPage();
+        prn.StartPage();
+        currentRow = (2 + (col ? 0 : lineFeed)) * lineHeight;
+    }
 
     std::string joined;
     for (const std::string& t : texts) {

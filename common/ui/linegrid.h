@@ -48,7 +48,10 @@ double PFEED(std::optional<double> lines = std::nullopt);
 //   paragraph mark (removed, the line is not stretched) or holds no blank.
 // - width: the text is drawn from the column, clipped to width columns.
 // - back: the text's cell is filled with that colour first (else transparent).
-// An empty list of texts only moves the line.
+// An empty list of texts only moves the line. A text that would reach below the
+// page (its line past the page's last grid line) goes on a new page of prn, on the
+// line where the first print after SETPROW(0) would land; line feeds alone and
+// texts of blanks open no page.
 void PRINTTXT(const std::vector<std::string>& texts, std::optional<int> col, bool right,
               std::optional<int> length, bool centred, TPrinter& prn, const TFont* font,
               std::optional<int> width = std::nullopt, bool justified = false,

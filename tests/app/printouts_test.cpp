@@ -89,6 +89,13 @@ protected:
 
     const Recording& last() const { return capture.recordings.back(); }
 
+    // The words of the recording written as a PDF and read back by pdftotext.
+    std::vector<test::PdfWord> pdfOf(const Recording& r, const std::string& name) {
+        const std::string pdf = folder.temp() + "/" + name + ".pdf";
+        EXPECT_TRUE(print::savePdfFile(r, pdf));
+        return test::pdfWords(pdf);
+    }
+
     test::FixedClock clock{Date::fromYmd(2025, 3, 15)};
     test::DataFolder folder;
     test::ScriptedMessages msgs;
@@ -118,9 +125,7 @@ TEST_F(PrintoutsTest, EnvelopeOnLines52To56AndTheNextCardFromTheTop) {
     EXPECT_TRUE(texts[0]->bold);
 
     // The PDF holds the three lines where the recording put them.
-    const std::string pdf = folder.temp() + "/busta.pdf";
-    ASSERT_TRUE(print::savePdfFile(env1, pdf));
-    const auto words = test::pdfWords(pdf);
+    const auto words = pdfOf(env1, "busta");
     const auto rossi = test::findWords(words, "Rossi");
     const auto town = test::findWords(words, "Citt\xC3\xA0");
     ASSERT_EQ(rossi.size(), 1u);
@@ -138,13 +143,15 @@ TEST_F(PrintoutsTest, EnvelopeOnLines52To56AndTheNextCardFromTheTop) {
     const DrawOp* title = findText(c, "STAMPA SCHEDA");
     ASSERT_NE(title, nullptr);
     EXPECT_NEAR(title->row, 3.3 * gridLine(c), 1e-6);
+    // Its 35 empty note lines move the line only: one page.
+    EXPECT_EQ(c.pages.size(), 1u);
 }
 
-TEST_F(PrintoutsTest, CardAlwaysPrints35NoteLinesAndTheSheetKeepsItsFeed) {
+TEST_F(PrintoutsTest, CardAlwaysPrints35NoteLinesOnThePaperAndTheSheetKeepsItsFeed) {
     std::string notes;
-    for (int i = 0; i < 34; ++i)
-        notes += "\r\n";
-    notes += "ultima\r\noltre";
+    for (int i = 1; i <= 34; ++i)
+        notes += "riga " + std::to_string(i) + "\r\n";
+    notes += "ultima citt\xE0\r\noltre";
     Editor e({{contactControl("NOMINATIVO"), Value("Bianchi Anna")},
               {contactControl("E_MAIL"), Value("anna@esempio")},
               {contactControl("TELEFONO1"), Value("  0123   ")},
@@ -165,11 +172,26 @@ TEST_F(PrintoutsTest, CardAlwaysPrints35NoteLinesAndTheSheetKeepsItsFeed) {
     EXPECT_NE(findText(c, "0123  456  789"), nullptr);
     const DrawOp* label = findText(c, "NOTE:");
     ASSERT_NE(label, nullptr);
-    const DrawOp* lastLine = findText(c, "ultima");
+    // Note line k stands k + 1 feeds of 1.3 below "NOTE:" while it fits on the page;
+    // the first that would reach below it opens a second page, from its top.
+    const DrawOp* line26 = findText(c, "riga 26");
+    ASSERT_NE(line26, nullptr);
+    EXPECT_NEAR(line26->row - label->row, 27 * 1.3 * lh, 1e-6);
+    ASSERT_EQ(c.pages.size(), 2u);
+    const DrawOp* line27 = findText(c, "riga 27", 1);
+    ASSERT_NE(line27, nullptr);
+    EXPECT_NEAR(line27->row, 3.3 * lh, 1e-6);
+    const DrawOp* lastLine = findText(c, "ultima citt\xE0", 1);
     ASSERT_NE(lastLine, nullptr);
-    EXPECT_NEAR(lastLine->row - label->row, 36 * 1.3 * lh, 1e-6);
+    EXPECT_NEAR(lastLine->row - line27->row, 8 * 1.3 * lh, 1e-6);
     EXPECT_EQ(lastLine->face, "Courier New");
-    EXPECT_EQ(findText(c, "oltre"), nullptr);
+    EXPECT_EQ(findText(c, "oltre", 1), nullptr) << "the 36th line is cut";
+    for (const auto& page : c.pages)
+        for (const DrawOp* t : page.texts())
+            EXPECT_LE(t->row + lh, c.printable.height() + 1e-6) << t->text;
+    const auto words = pdfOf(c, "scheda");
+    EXPECT_EQ(test::findWords(words, "citt\xC3\xA0", 2).size(), 1u);
+    EXPECT_EQ(test::findWords(words, "26", 1).size(), 1u);
 
     // The next sheet starts from the top of its page with the card's line feed.
     Editor sheet({{kDateControl, Value(Date::fromYmd(2025, 3, 17))},
@@ -187,6 +209,7 @@ TEST_F(PrintoutsTest, CardAlwaysPrints35NoteLinesAndTheSheetKeepsItsFeed) {
     EXPECT_NEAR(day->x, 13 * cw, 1e-6);
     EXPECT_NEAR(day->row, head->row + 7 * 1.3 * lh, 1e-6);
     EXPECT_NE(findText(s, "Rinnovo \xE8"), nullptr); // the DOS accent repaired
+    EXPECT_EQ(test::findWords(pdfOf(s, "scadenza"), "\xC3\xA8").size(), 1u);
 }
 
 TEST_F(PrintoutsTest, ContactListIsLandscapeClipsTheMailAndPortraitFollows) {
@@ -209,6 +232,7 @@ TEST_F(PrintoutsTest, ContactListIsLandscapeClipsTheMailAndPortraitFollows) {
     EXPECT_EQ(r.orientation, QPageLayout::Landscape);
     EXPECT_NE(findText(r, "STAMPA RUBRICA TELEFONICA"), nullptr);
     EXPECT_NE(findText(r, "Forl\xEC"), nullptr);
+    EXPECT_EQ(test::findWords(pdfOf(r, "rubrica"), "Forl\xC3\xAC").size(), 1u);
     EXPECT_NE(findText(r, "0123 456"), nullptr);
     const DrawOp* m = nullptr;
     for (const DrawOp* t : r.pages.at(0).texts())
@@ -243,7 +267,7 @@ TEST_F(PrintoutsTest, DeadlineListRunsToSeveralPagesWithTheHeaderOnEach) {
         recs.push_back({{"CODICE", Value(schema::slotCode(1))},
                         {"DATA", Value(Date::fromYmd(2025, 3, 17).addDays(i))},
                         {"ORA", Value("09:30")},
-                        {"INCOMBENZA", Value("Pratica n. " + std::to_string(i) + "\r\nsegue")},
+                        {"INCOMBENZA", Value("Pratica n. " + std::to_string(i) + "\r\nperch\xE9")},
                         {"EVASA", Value(i == 0)}});
     openTable(schema::kDeadlines, schema::deadlineFields(), recs);
     data::DBSKIP(5);
@@ -256,7 +280,7 @@ TEST_F(PrintoutsTest, DeadlineListRunsToSeveralPagesWithTheHeaderOnEach) {
     ASSERT_GT(r.pages.size(), 1u);
     for (size_t p = 0; p < r.pages.size(); ++p)
         EXPECT_NE(findText(r, "STAMPA SCADENZE DI ROSSI", int(p)), nullptr) << "page " << p;
-    const DrawOp* first = findText(r, "Pratica n. 0 segue");
+    const DrawOp* first = findText(r, "Pratica n. 0 perch\xE9");
     ASSERT_NE(first, nullptr);
     EXPECT_NE(findText(r, "Lun"), nullptr);
     int marks = 0;
@@ -268,6 +292,7 @@ TEST_F(PrintoutsTest, DeadlineListRunsToSeveralPagesWithTheHeaderOnEach) {
                 EXPECT_NEAR(t->row, first->row, 1e-6);
             }
     EXPECT_EQ(marks, 1);
+    EXPECT_EQ(test::findWords(pdfOf(r, "scadenze"), "perch\xC3\xA9").size(), 200u);
 }
 
 } // namespace

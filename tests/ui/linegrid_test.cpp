@@ -130,6 +130,35 @@ TEST_F(LineGridTest, LineAndFeedAreKeptAcrossJobs) {
     EXPECT_DOUBLE_EQ(SETPROW(0), 0);
 }
 
+TEST_F(LineGridTest, TextThatWouldLeaveThePageGoesOnANewPageButEmptyLinesDoNot) {
+    // Feeds of 2 from line 60: lines 62 and 64 fit, line 66 would end below the page.
+    SETPROW(60 * lh);
+    PFEED(2);
+    PRINTTXT({"a"}, std::nullopt, false, std::nullopt, false, *prn, &arial);
+    PRINTTXT({"b"}, std::nullopt, false, std::nullopt, false, *prn, &arial);
+    // Empty and blank lines past the end open no page.
+    PRINTTXT({}, std::nullopt, false, std::nullopt, false, *prn, &arial);
+    PRINTTXT({"   "}, std::nullopt, false, std::nullopt, false, *prn, &arial);
+    PRINTMEMO("", 3, *prn, &courier);
+    EXPECT_EQ(prn->Recording().pages.size(), 1u);
+    // A text: on a new page, where the first line after SETPROW(0) lands; what
+    // follows on the same line stays with it.
+    PRINTTXT({"DATA:"}, std::nullopt, false, std::nullopt, false, *prn, &arial);
+    PRINTTXT({"valore"}, 8, false, std::nullopt, false, *prn, &arial);
+    const auto& pages = prn->Recording().pages;
+    ASSERT_EQ(pages.size(), 2u);
+    const auto first = pages[0].texts();
+    ASSERT_GE(first.size(), 2u);
+    EXPECT_EQ(first[1]->text, "b");
+    EXPECT_NEAR(first[1]->row, 64 * lh, 1e-6);
+    const auto second = pages[1].texts();
+    ASSERT_EQ(second.size(), 2u);
+    EXPECT_EQ(second[0]->text, "DATA:");
+    EXPECT_NEAR(second[0]->row, 4 * lh, 1e-6);
+    EXPECT_NEAR(second[1]->row, 4 * lh, 1e-6);
+    EXPECT_NEAR(second[1]->x, 13 * cw, 1e-6);
+}
+
 TEST(MemoAdj, MarksEveryParagraphEndOnce) {
     EXPECT_EQ(MEMOADJ("uno\r\ndue"), "uno\x7F\r\ndue\x7F");
     EXPECT_EQ(MEMOADJ("uno\x7F"), "uno\x7F");
