@@ -568,6 +568,15 @@ uint64_t WorkArea::keyCount() {
     return n;
 }
 
+uint64_t WorkArea::keyNumber() {
+    requireUsed();
+    table_.write();
+    Order* o = current();
+    if (eof_ || !o || !(o->hidesDeleted || !deletedHidden()))
+        return 0;
+    return o->file.rank(currentEntry(), o->scope);
+}
+
 uint32_t WorkArea::deleteWhere(const CondBlock& cond) {
     requireUsed();
     return table_.deleteWhere([&](uint32_t recno, std::string_view record) {

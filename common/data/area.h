@@ -150,6 +150,10 @@ public:
     // Keys of the controlling order within its scope (visible records only); in
     // record-number order the visible records of the table.
     uint64_t keyCount();
+    // The current record's place among those keys, 1 for the first; 0 at end of
+    // file, in record-number order, or when the order may hold hidden deleted
+    // records (the place cannot be told without reading them).
+    uint64_t keyNumber();
 
     // Marks deleted every record that is not deleted yet and for which cond holds
     // (the block sees the record being tested), in one pass in record order, and

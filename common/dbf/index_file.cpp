@@ -310,20 +310,17 @@ SeekResult IndexFile::seek(std::string_view value, SeekMode mode, bool soft,
     return res;
 }
 
-uint64_t IndexFile::count(const IndexScope& scope) const {
-    IndexSession s(*this, false);
-    auto a = scopeFirst(s, scope);
-    if (!a)
-        return 0;
-    auto b = scopeLast(s, scope);
-    if (!b)
-        return 0;
-    if (a->leaf.offset == b->leaf.offset)
-        return b->index >= a->index ? b->index - a->index + 1 : 0;
-    uint64_t n = a->leaf.size() - a->index;
-    uint32_t from = a->leaf.offset;
-    uint32_t r = a->leaf.right;
-    while (r != b->leaf.offset) {
+namespace {
+
+// Entries from a to b, both included, along the leaf chain. REQUIRES: a is not
+// after b.
+uint64_t entriesBetween(IndexSession& s, const IndexSession::Pos& a, const IndexSession::Pos& b) {
+    if (a.leaf.offset == b.leaf.offset)
+        return b.index >= a.index ? b.index - a.index + 1 : 0;
+    uint64_t n = a.leaf.size() - a.index;
+    uint32_t from = a.leaf.offset;
+    uint32_t r = a.leaf.right;
+    while (r != b.leaf.offset) {
         if (r == cdx::kNoPage)
             s.corrupt("la catena delle foglie non raggiunge l'ultima chiave");
         const cdx::NodeSummary sum = s.readSummary(r);
@@ -335,7 +332,35 @@ uint64_t IndexFile::count(const IndexScope& scope) const {
         from = r;
         r = sum.right;
     }
-    return n + b->index + 1;
+    return n + b.index + 1;
+}
+
+} // namespace
+
+uint64_t IndexFile::count(const IndexScope& scope) const {
+    IndexSession s(*this, false);
+    auto a = scopeFirst(s, scope);
+    if (!a)
+        return 0;
+    auto b = scopeLast(s, scope);
+    if (!b)
+        return 0;
+    return entriesBetween(s, *a, *b);
+}
+
+uint64_t IndexFile::rank(const IndexEntry& e, const IndexScope& scope) const {
+    IndexSession s(*this, false);
+    const size_t kl = def_.keyLength;
+    std::string key = e.key;
+    key.resize(kl, cdx::padByte(def_.keyType));
+    auto b = s.findFirst(atOrAfter(key, e.recno, kl));
+    if (!b || b->recno() != e.recno || std::memcmp(b->key(kl), key.data(), kl) != 0 ||
+        belowTop(b->key(kl), scope, kl) || aboveBottom(b->key(kl), scope, kl))
+        return 0;
+    auto a = scopeFirst(s, scope);
+    if (!a)
+        return 0;
+    return entriesBetween(s, *a, *b);
 }
 
 std::vector<IndexEntry> IndexFile::entries(const IndexScope& scope) const {

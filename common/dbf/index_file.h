@@ -137,6 +137,9 @@ public:
     SeekResult seek(std::string_view value, SeekMode mode, bool soft,
                     const IndexScope& scope = {}) const;
     uint64_t count(const IndexScope& scope = {}) const;
+    // The place of entry e among the entries of the scope, 1 for the first; 0 when e
+    // is not in the index or lies outside the scope. Walks the leaves up to e.
+    uint64_t rank(const IndexEntry& e, const IndexScope& scope = {}) const;
     // Every entry of the scope in order, read under one lock.
     std::vector<IndexEntry> entries(const IndexScope& scope = {}) const;
 

@@ -40,4 +40,8 @@ long AreaRows::count() {
     return static_cast<long>(area_->keyCount());
 }
 
+long AreaRows::ordinal() {
+    return area_->eof() ? 0 : static_cast<long>(area_->keyNumber());
+}
+
 } // namespace dn::ui

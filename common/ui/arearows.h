@@ -22,6 +22,8 @@ public:
     long position() const override;
     void goTo(long position) override;
     long count() override;
+    // The place of the current record in the area's order (0 when it cannot tell).
+    long ordinal() override;
 
     data::WorkArea& area() const { return *area_; }
 

@@ -13,6 +13,7 @@
 #include "toolkit/toolkit.h"
 
 #include <QDateTime>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <chrono>
@@ -244,6 +245,32 @@ TEST_F(DeadlineList, PrintingLeavesTheCurrentRecordWhereItWasAlsoAfterACancelled
               messages_.waits.end());
     EXPECT_FALSE(messages_.currentWait());
     EXPECT_TRUE(messages_.asked.empty());
+}
+
+TEST_F(DeadlineList, ScrollBarShowsWhereTheCurrentRowIs) {
+    for (int i = 0; i < 150; ++i)
+        addDeadline(1, kToday.addDays(-i), i % 2 == 0, "", "Pratica " + std::to_string(i));
+    openList(1, [&](TDialog& d) {
+        auto* area = static_cast<QAbstractScrollArea*>(listOf(d).hWnd());
+        QScrollBar* bar = area->verticalScrollBar();
+        // The first view: the 75 not done.
+        EXPECT_EQ(bar->maximum(), 75);
+        EXPECT_EQ(bar->value(), 1);
+        listKey(d, Qt::Key_Down);
+        EXPECT_EQ(bar->value(), 2);
+        listKey(d, Qt::Key_End);
+        EXPECT_EQ(bar->value(), 75);
+        // All of them, from the top.
+        t::press(d, 206);
+        EXPECT_EQ(bar->maximum(), 150);
+        EXPECT_EQ(bar->value(), 1);
+        listKey(d, Qt::Key_End);
+        EXPECT_EQ(bar->value(), 150);
+        listKey(d, Qt::Key_Home);
+        listKey(d, Qt::Key_PageDown);
+        EXPECT_EQ(bar->value(), static_cast<int>(listOf(d).nRowCount()) + 1);
+        t::press(d, 201);
+    });
 }
 
 TEST_F(DeadlineList, PasswordGuardsTheList) {

@@ -92,7 +92,15 @@ TEST(IndexNavigation, ScopesSeeksAndCountsFollowTheKeys) {
         EXPECT_EQ(idx.first(scope), mine.front());
         EXPECT_EQ(idx.last(scope), mine.back());
         EXPECT_EQ(idx.entries(scope), mine);
+        // The place of an entry within its scope, across leaves, and of one outside.
+        for (size_t i : {size_t(0), mine.size() / 2, mine.size() - 1})
+            EXPECT_EQ(idx.rank(mine[i], scope), i + 1);
+        EXPECT_EQ(
+            idx.rank(all.front().key.compare(0, 10, code) == 0 ? all.back() : all.front(), scope),
+            0u);
     }
+    EXPECT_EQ(idx.rank(all[all.size() / 2]), all.size() / 2 + 1);
+    EXPECT_EQ(idx.rank(IndexEntry{all[5].key, all[5].recno + 900000}), 0u) << "not in the index";
     // Prefix and exact seeks.
     const IndexEntry& some = all[all.size() / 3];
     SeekResult r = idx.seek(some.key.substr(0, 18), SeekMode::Prefix, false);

@@ -165,6 +165,7 @@ int main(int argc, char** argv) {
     std::filesystem::current_path(folder);
     dn::ui::installUi();
     dn::print::settings().previewShown = onPreview;
+    dn::print::settings().mainTitle = [] { return std::string("Deltranota"); };
     dn::app::ensureTable(dn::schema::kDeadlines, dn::schema::deadlineFields());
     dn::app::ensureIndex(dn::schema::kDeadlines, dn::schema::kDeadlineKey, dn::app::deadlineKey());
     dn::app::ensureTable(dn::schema::kContacts, dn::schema::contactFields());
