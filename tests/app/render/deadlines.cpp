@@ -4,7 +4,8 @@
 // "GENERA" filled in, the list after the generation, the dialog "RICERCA" filled in
 // and the list after the search; then the print preview of the list report and
 // the five printouts (list report, deadline sheet, contact list, contact card,
-// envelope) as PDF files. Run on a virtual display:
+// envelope) as PDF files, and the page-counting wait box of a longer list report.
+// Run on a virtual display:
 //   QT_QPA_PLATFORM=xcb xvfb-run -a -s '-screen 0 1280x1024x24' dn_render_deadlines OUTPUT_FOLDER
 // Each window is written as NAME.png and its caption printed; with a display, the
 // whole screen is also taken by `import -window root` as NAME-screen.png. Each
@@ -36,6 +37,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPointer>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -277,6 +280,26 @@ int main(int argc, char** argv) {
     });
     g_printouts = {"stampa-rubrica", "stampa-scheda", "stampa-busta"};
     dn::app::RUBRICA();
+
+    // A list report of several pages: the page-counting wait box shows while it is
+    // laid out (taken once it shows the first page's number).
+    for (int i = 0; i < 90; ++i)
+        Tables::addDeadline(2, Date::fromYmd(2027, 1, 1).addDays(i), i % 9 == 0, "",
+                            "Controllo periodico n. " + std::to_string(i + 1));
+    drive.on("SCADENZE", [&](dn::TDialog& list) {
+        t::press(list, 206);
+        drive.on("PRINTDLG", [](dn::TDialog& box) {
+            QPointer<QWidget> w(box.hWnd());
+            QTimer::singleShot(0, [w] {
+                if (w)
+                    save(w, "PRINTDLG");
+            });
+        });
+        g_printouts = {"stampa-scadenze-pagine"};
+        t::press(list, 208);
+        t::press(list, 201);
+    });
+    dn::app::SCADENZE(panel, static_cast<int>(1.5 * dn::app::kRowHeight), 2, today);
 
     dn::data::shutdownLibrary();
     std::filesystem::current_path(std::filesystem::temp_directory_path());
