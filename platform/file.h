@@ -32,6 +32,10 @@ private:
     int sysError_;
 };
 
+// The error of an open that another open of the file excludes (kind Sharing, with
+// the system's code for a sharing violation).
+FileError sharingConflict(const std::string& path);
+
 enum class LockKind { Shared, Exclusive };
 
 // How an open shares its file with other opens, after the Windows sharing modes.

@@ -179,7 +179,7 @@ bool NETUSED(const std::string& file) {
     if (platform::GETFILEATTRIBUTES(path) < 0)
         return false;
     try {
-        platform::File f = platform::File::open(path, false, platform::Share::Exclusive);
+        platform::File f = dbf::Table::openExclusive(path, false);
         return false;
     } catch (const platform::FileError&) {
         return true;

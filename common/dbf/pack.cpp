@@ -3,6 +3,7 @@
 #include "common/dbf/bytes.h"
 #include "common/dbf/table.h"
 #include "common/util/clock.h"
+#include "platform/lock_layout.h"
 
 #include <filesystem>
 
@@ -61,6 +62,14 @@ void Table::pack() {
     requireWritable();
     if (options_.shared)
         throw TableError("pack needs " + path_ + " open exclusively");
+    // The lock range, lost only if another program took a lock on the file that an
+    // earlier pack put in place before this open could take it.
+    if (!rangeHeld_) {
+        if (!file_.tryLock(platform::kFileLockOffset, platform::kFileLockLength,
+                           platform::LockKind::Exclusive))
+            throw platform::sharingConflict(path_);
+        rangeHeld_ = true;
+    }
     write();
     dropAhead();
     const uint32_t count = recordCount();
@@ -131,6 +140,8 @@ void Table::pack() {
         throw;
     }
     file_ = std::move(nt);
+    rangeHeld_ = file_.tryLock(platform::kFileLockOffset, platform::kFileLockLength,
+                               platform::LockKind::Exclusive);
     knownCount_ = kept;
     recno_ = 0;
     buffer_ = structure_.blankRecord();

@@ -98,12 +98,20 @@ std::string Table::memoPathOf(const std::string& tablePath) {
 std::string Table::create(const std::string& path, const std::vector<FieldDef>& fields) {
     const Structure s = Structure::fromDefs(fields);
     const std::string p = tablePath(path);
-    // The memo file first: a table without its memo file could not be opened, and the
-    // table file's existence is what callers test.
+    // An existing table is replaced only when no other program uses it in any way;
+    // held so, its memo file is free too.
+    std::error_code ec;
+    platform::File f;
+    if (std::filesystem::exists(p, ec))
+        f = openExclusive(p, true);
+    // The memo file before the new table: a table without its memo file could not
+    // be opened, and the table file's existence is what callers test.
     if (s.hasMemo())
         MemoFile::create(memoPathOf(p));
-    platform::File f = platform::File::create(p, platform::Share::Exclusive);
+    if (!f.isOpen())
+        f = platform::File::create(p, platform::Share::Exclusive);
     try {
+        f.truncate(0);
         const Date today = clock::today();
         std::string bytes = s.headerBytes(0, today.year(), today.month(), today.day());
         bytes.push_back(kEof);
@@ -125,12 +133,21 @@ Table::~Table() {
     }
 }
 
+platform::File Table::openExclusive(const std::string& tablePath, bool writable) {
+    platform::File f = platform::File::open(tablePath, writable, platform::Share::Exclusive);
+    // Other programs may lock records or the file without taking the sharing byte;
+    // their next write would go to a file that pack or a rebuild has replaced.
+    if (!f.tryLock(kFileLockOffset, kFileLockLength, platform::LockKind::Exclusive))
+        throw platform::sharingConflict(tablePath);
+    return f;
+}
+
 void Table::open(const std::string& path, OpenOptions options) {
     close();
     const std::string p = tablePath(path);
-    platform::File f =
-        platform::File::open(p, !options.readOnly,
-                             options.shared ? platform::Share::Shared : platform::Share::Exclusive);
+    platform::File f = options.shared
+                           ? platform::File::open(p, !options.readOnly, platform::Share::Shared)
+                           : openExclusive(p, !options.readOnly);
     char fixed[32];
     if (f.readAt(0, fixed, sizeof fixed) < sizeof fixed)
         throw CorruptFile(p, "header shorter than 32 bytes");
@@ -162,6 +179,7 @@ void Table::open(const std::string& path, OpenOptions options) {
     buffer_ = structure_.blankRecord();
     dirty_ = false;
     fileLocked_ = false;
+    rangeHeld_ = !options.shared;
     lockedRecords_.clear();
 }
 
@@ -179,6 +197,7 @@ void Table::close() {
     file_.close();
     memo_.close();
     fileLocked_ = false;
+    rangeHeld_ = false;
     lockedRecords_.clear();
     recno_ = 0;
     dirty_ = false;

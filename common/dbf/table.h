@@ -121,8 +121,15 @@ public:
 
     // Opens the table (closing any table open in this object). A shared open fails
     // with FileError kind Sharing while another open holds the file exclusively, an
-    // exclusive open while any other open exists.
+    // exclusive open while any other open exists or any record or file lock is held
+    // (see openExclusive).
     void open(const std::string& path, OpenOptions options = {});
+    // Opens a table file for work that no other program may see half-done: the
+    // sharing byte exclusively and the whole record- and file-lock range, both held
+    // as long as the open lasts. A program that locks records without taking the
+    // sharing byte is so never overlooked. FileError kind Sharing when another open
+    // holds either.
+    static platform::File openExclusive(const std::string& tablePath, bool writable);
     // Writes a pending record change, releases every lock and closes both files.
     void close();
     bool isOpen() const { return file_.isOpen(); }
@@ -286,6 +293,9 @@ private:
     std::string buffer_;
     bool dirty_ = false;
     bool fileLocked_ = false;
+    // An exclusive open holds the whole lock range; false only when a pack could not
+    // take it again on the new file.
+    bool rangeHeld_ = false;
     std::set<uint32_t> lockedRecords_;
     std::vector<TableObserver*> observers_;
     struct Ahead {

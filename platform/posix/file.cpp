@@ -69,12 +69,12 @@ bool takeShareLock(int fd, const std::string& path, Share share) {
     fail(path, errno, "lock");
 }
 
-[[noreturn]] void sharingConflict(const std::string& path) {
-    throw FileError(FileErrorKind::Sharing, path, EBUSY,
-                    "open " + path + ": in use by another open");
-}
-
 } // namespace
+
+FileError sharingConflict(const std::string& path) {
+    return FileError(FileErrorKind::Sharing, path, EBUSY,
+                     "open " + path + ": in use by another open");
+}
 
 File File::open(const std::string& path, bool writable, Share share) {
     File f;
@@ -89,7 +89,7 @@ File File::open(const std::string& path, bool writable, Share share) {
     if (::fstat(f.fd_, &st) == 0 && S_ISDIR(st.st_mode))
         fail(path, EISDIR, "open");
     if (!takeShareLock(f.fd_, path, share))
-        sharingConflict(path);
+        throw sharingConflict(path);
     f.writable_ = writable;
     f.path_ = path;
     return f;
@@ -102,7 +102,7 @@ File File::create(const std::string& path, Share share) {
         fail(path, errno, "create");
     // Empty the file only once no other open can be using it.
     if (!takeShareLock(f.fd_, path, share))
-        sharingConflict(path);
+        throw sharingConflict(path);
     f.writable_ = true;
     f.path_ = path;
     if (::ftruncate(f.fd_, 0) != 0)

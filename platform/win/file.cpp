@@ -66,12 +66,12 @@ bool takeShareLock(HANDLE h, const std::string& path, Share share) {
     fail(path, err, "lock");
 }
 
-[[noreturn]] void sharingConflict(const std::string& path) {
-    throw FileError(FileErrorKind::Sharing, path, ERROR_SHARING_VIOLATION,
-                    "open " + path + ": in use by another open");
-}
-
 } // namespace
+
+FileError sharingConflict(const std::string& path) {
+    return FileError(FileErrorKind::Sharing, path, ERROR_SHARING_VIOLATION,
+                     "open " + path + ": in use by another open");
+}
 
 File::File(File&& other) noexcept
     : handle_(other.handle_), writable_(other.writable_), path_(std::move(other.path_)) {
@@ -113,7 +113,7 @@ File File::open(const std::string& path, bool writable, Share share) {
     if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
         fail(path, ERROR_ACCESS_DENIED, "open");
     if (!takeShareLock(h, path, share))
-        sharingConflict(path);
+        throw sharingConflict(path);
     return f;
 }
 
@@ -128,7 +128,7 @@ File File::create(const std::string& path, Share share) {
     f.writable_ = true;
     f.path_ = path;
     if (!takeShareLock(h, path, share))
-        sharingConflict(path);
+        throw sharingConflict(path);
     FILE_END_OF_FILE_INFO eof{};
     eof.EndOfFile.QuadPart = 0;
     if (!::SetFileInformationByHandle(h, FileEndOfFileInfo, &eof, sizeof eof))

@@ -161,6 +161,31 @@ TEST_F(MultiProcessTest, AnExclusiveOpenWaitsWhileOthersHaveTheTableOpen) {
     EXPECT_EQ(other.wait(), 0);
 }
 
+// Another program that locks a record (recno), or the file (0), without taking the
+// sharing byte: an exclusive open waits for it as for another instance's open.
+class ForeignLockTest : public MultiProcessTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ForeignLockTest, AnExclusiveOpenWaitsForAnotherProgramsLockAndNetUsedSeesIt) {
+    makeTable(3);
+    DBCLOSE();
+    Worker other({"foreign", "SCADENZE.DBF", std::to_string(GetParam())});
+    ASSERT_TRUE(other.ready());
+    EXPECT_TRUE(NETUSED("SCADENZE"));
+    msgs.onPump = [&] { other.release(); };
+    DBOPEN(false, {}, "SCADENZE", {}, false);
+    const long long got = monotonicMs();
+    msgs.onPump = nullptr;
+    EXPECT_TRUE(USED());
+    EXPECT_GE(got, other.released());
+    ASSERT_FALSE(msgs.events.empty());
+    EXPECT_EQ(msgs.events[0].text, "Spegnere tutti i terminali...");
+    EXPECT_EQ(other.wait(), 0);
+    DBCLOSE();
+    EXPECT_FALSE(NETUSED("SCADENZE"));
+}
+
+INSTANTIATE_TEST_SUITE_P(RecordOrFile, ForeignLockTest, ::testing::Values(2, 0));
+
 TEST_F(MultiProcessTest, NetUsedSeesATableOpenInAnotherInstance) {
     DBGEN("SCADENZE", datatest::deadlineFields());
     Worker other({"shared", "SCADENZE.DBF"});

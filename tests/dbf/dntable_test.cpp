@@ -1,6 +1,8 @@
 // The administrator's tool as its users run it.
 #include "common/dbf/table.h"
 #include "dbf_test_util.h"
+#include "platform/file.h"
+#include "platform/lock_layout.h"
 #include "tests/support/dntable_run.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_folder.h"
@@ -11,6 +13,12 @@
 
 using namespace dn::dbf;
 using dn::Date;
+using dn::platform::File;
+using dn::platform::FileError;
+using dn::platform::kFileLockLength;
+using dn::platform::kFileLockOffset;
+using dn::platform::kRecordLockBase;
+using dn::platform::LockKind;
 using dn::test::TempFolder;
 
 namespace {
@@ -64,6 +72,22 @@ TEST(Dntable, InfoAndPackReportCountsAndPackRefusesATableInUse) {
         inUse.open(p);
         r = dntable({"pack", p});
         EXPECT_EQ(r.status, 1);
+    }
+    // Another program that locks a record, or the file, without the sharing byte
+    // that this program's opens take: its next write would go to the file that pack
+    // replaces. Pack and reindex leave the table alone while it holds the lock.
+    const std::string before = dn::test::readFile(p);
+    for (const auto& [offset, length] : {std::pair{kRecordLockBase + 2, uint64_t{1}},
+                                         std::pair{kFileLockOffset, kFileLockLength}}) {
+        File foreign = File::open(p, true);
+        ASSERT_TRUE(foreign.tryLock(offset, length, LockKind::Exclusive));
+        r = dntable({"pack", p});
+        EXPECT_EQ(r.status, 1) << r.out;
+        EXPECT_EQ(dntable({"reindex", p, dir / "rubrica.ntx", "--key", "NOMINATIVO"}).status, 1);
+        EXPECT_EQ(dn::test::readFile(p), before);
+        EXPECT_THROW(Table::create(p, dbftest::contactFields()), FileError);
+        EXPECT_EQ(dn::test::readFile(p), before);
+        EXPECT_FALSE(std::filesystem::exists(dir / "RUBRICA.NTX"));
     }
     r = dntable({"pack", p});
     EXPECT_EQ(r.status, 0) << r.out;

@@ -66,6 +66,30 @@ TEST(TableOpen, SharedAndExclusiveOpensExcludeEachOtherAsWindowsSharingModes) {
     EXPECT_EQ(openError(dir / "missing", {true, false}), FileErrorKind::NotFound);
 }
 
+TEST(TableOpen, AnExclusiveOpenWaitsForRecordAndFileLocksOfProgramsWithoutTheSharingByte) {
+    TempFolder dir;
+    const std::string p = makeTable(dir, 3);
+    for (const auto& [offset, length] : {std::pair{kRecordLockBase + 3, uint64_t{1}},
+                                         std::pair{kFileLockOffset, kFileLockLength}}) {
+        File foreign = File::open(p, true); // no sharing mode: another program
+        ASSERT_TRUE(foreign.tryLock(offset, length, LockKind::Exclusive));
+        EXPECT_EQ(openError(p, {false, false}), FileErrorKind::Sharing);
+        EXPECT_EQ(openError(p, {false, true}), FileErrorKind::Sharing);
+        EXPECT_EQ(openError(p, {true, false}), FileErrorKind::Io); // shared opens go on
+        foreign.close();
+        // Held for as long as the exclusive open lasts, pack included.
+        Table x;
+        x.open(p, {false, false});
+        File late = File::open(p, true);
+        EXPECT_FALSE(late.tryLock(offset, length, LockKind::Exclusive));
+        x.pack();
+        File afterPack = File::open(p, true);
+        EXPECT_FALSE(afterPack.tryLock(offset, length, LockKind::Exclusive));
+        x.close();
+        EXPECT_TRUE(afterPack.tryLock(offset, length, LockKind::Exclusive));
+    }
+}
+
 TEST(TableLocks, RecordAndFileLocksUseTheConventionBytesAndConflictBetweenOpens) {
     TempFolder dir;
     const std::string p = makeTable(dir, 3);

@@ -16,9 +16,14 @@
 //                                             before the commit and after the
 //                                             unlock; READY after the first,
 //                                             RELEASE after the last
+//   data_worker foreign <table> <recno> [ms]  another program's lock, without the
+//                                             sharing byte: record recno's, or the
+//                                             file lock when recno is 0
 
 #include "common/data/library.h"
 #include "common/dbf/table.h"
+#include "platform/file.h"
+#include "platform/lock_layout.h"
 #include "tests/data/worker/appended.h"
 #include "tests/support/events.h"
 
@@ -60,7 +65,8 @@ long long holdUntilReleased(int argc, char** argv, int msArg) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: data_worker lock|filelock|shared|exclusive|instance|append ...\n");
+    std::fprintf(stderr,
+                 "usage: data_worker lock|filelock|shared|exclusive|instance|append|foreign ...\n");
     return 2;
 }
 
@@ -76,6 +82,23 @@ int main(int argc, char** argv) {
             dn::platform::File marker = dn::data::holdMarker(argv[2]);
             const long long released = holdUntilReleased(argc, argv, 3);
             marker.close();
+            dn::test::reportEvent("RELEASE", {}, released);
+            return 0;
+        }
+        if (cmd == "foreign") {
+            if (argc < 4)
+                return usage();
+            const long recno = std::atol(argv[3]);
+            dn::platform::File f = dn::platform::File::open(argv[2], true);
+            const bool got =
+                recno == 0 ? f.tryLock(dn::platform::kFileLockOffset, dn::platform::kFileLockLength,
+                                       dn::platform::LockKind::Exclusive)
+                           : f.tryLock(dn::platform::kRecordLockBase + static_cast<uint64_t>(recno),
+                                       1, dn::platform::LockKind::Exclusive);
+            if (!got)
+                return 3;
+            const long long released = holdUntilReleased(argc, argv, 4);
+            f.close();
             dn::test::reportEvent("RELEASE", {}, released);
             return 0;
         }
