@@ -163,6 +163,10 @@ Structure Structure::parse(std::string_view header, const std::string& path) {
     }
     if (s.fields_.empty())
         throw CorruptFile(path, "no field descriptors");
+    // A header length that ends before the terminator cuts the field list short:
+    // every record would be read shifted.
+    if (pos >= s.headerLength_)
+        throw CorruptFile(path, "header ends before the end of the field descriptors");
     return s;
 }
 

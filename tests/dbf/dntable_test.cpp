@@ -107,4 +107,23 @@ TEST(Dntable, InfoAndPackReportCountsAndPackRefusesATableInUse) {
     EXPECT_NE(r.out.find("Il file " + p + " risulta corrotto."), std::string::npos) << r.out;
 }
 
+TEST(Dntable, AHeaderLengthThatCutsTheFieldListShortIsDamageNotShiftedRecords) {
+    TempFolder dir;
+    const std::string p =
+        Table::create(dir / "cut", {{"COD", 'C', 4, 0}, {"DATA", 'D', 8, 0}, {"NOME", 'C', 10, 0}});
+    {
+        Table t;
+        t.open(p, {false, false});
+        ASSERT_TRUE(t.append());
+        t.put("NOME", std::string("Rossi"));
+    }
+    std::string bytes = dn::test::readFile(p);
+    bytes[8] = 32 + 2 * 32; // ends where the third descriptor begins
+    dn::test::writeFile(p, bytes);
+    const ToolRun r = dntable({"csv", p});
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("Il file " + p + " risulta corrotto."), std::string::npos) << r.out;
+    EXPECT_EQ(dn::test::readFile(p), bytes);
+}
+
 #endif
