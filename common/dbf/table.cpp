@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -399,20 +400,19 @@ uint32_t Table::memoPointer(std::string_view record, const Field& f) const {
     const std::string_view b = record.substr(f.offset, f.width);
     if (f.width == 4)
         return bytes::le32(b.data());
-    uint32_t v = 0;
-    bool digits = false;
-    for (char c : b) {
-        if (c == ' ' || c == '\0') {
-            if (digits)
-                break;
-            continue;
-        }
-        if (c < '0' || c > '9' || v > 429496729U)
+    // Blanks (or NULs), then digits up to the end of the field; all blank is no memo.
+    size_t i = 0;
+    while (i < b.size() && (b[i] == ' ' || b[i] == '\0'))
+        ++i;
+    uint64_t v = 0;
+    for (; i < b.size(); ++i) {
+        if (b[i] < '0' || b[i] > '9' || v > UINT32_MAX / 10)
             throw CorruptFile(path_, "memo pointer of field " + f.name + " is not a number");
-        v = v * 10 + static_cast<uint32_t>(c - '0');
-        digits = true;
+        v = v * 10 + static_cast<uint32_t>(b[i] - '0');
     }
-    return v;
+    if (v > UINT32_MAX)
+        throw CorruptFile(path_, "memo pointer of field " + f.name + " is not a number");
+    return static_cast<uint32_t>(v);
 }
 
 std::string Table::formatMemoPointer(const Field& f, uint32_t block) const {
