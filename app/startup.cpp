@@ -25,11 +25,12 @@ bool MAIN() {
             data::SLOCK();
         }))
         return false;
+    std::vector<std::string> rebuilt;
     if (!ensureTable(schema::kDeadlines, schema::deadlineFields()) ||
-        !ensureIndex(schema::kDeadlines, schema::kDeadlineKey, deadlineKey()))
+        !ensureIndex(schema::kDeadlines, schema::kDeadlineKey, deadlineKey(), &rebuilt))
         return false;
     if (!ensureTable(schema::kContacts, schema::contactFields()) ||
-        !ensureIndex(schema::kContacts, schema::kContactKey, contactKey()))
+        !ensureIndex(schema::kContacts, schema::kContactKey, contactKey(), &rebuilt))
         return false;
     createConfigVariables();
     if (!loadOrWriteConfig())
@@ -37,6 +38,8 @@ bool MAIN() {
     if (!AGGIORNA())
         return false;
     data::SUNLOCK();
+    for (const std::string& index : rebuilt)
+        data::showNotice(rebuiltIndexNotice(index));
     return true;
 }
 

@@ -37,8 +37,37 @@ bool ensureTable(const std::string& name, const std::vector<dbf::FieldDef>& fiel
     return data::protect([&] { data::DBGEN(name, fields); });
 }
 
-bool ensureIndex(const std::string& name, const std::string& keyText, const data::KeyBlock& key) {
-    return exists(name + ".NTX") || rebuildIndex(name, keyText, key, false);
+std::string rebuiltIndexNotice(const std::string& index) {
+    return "L'indice " + index + " risultava danneggiato ed \xE8 stato ricostruito.";
+}
+
+bool ensureIndex(const std::string& name, const std::string& keyText, const data::KeyBlock& key,
+                 std::vector<std::string>* rebuilt) {
+    const std::string index = name + ".NTX";
+    if (!exists(index))
+        return rebuildIndex(name, keyText, key, false);
+    // Opening the order checks the file; damage found there is mended like a
+    // missing file, other failures go to the handler as always.
+    bool damaged = false;
+    const bool opened = data::protect([&] {
+        data::AreaGuard guard;
+        guard.open(name);
+        try {
+            data::ORDADD(index);
+        } catch (const dbf::CorruptFile& e) {
+            if (e.path() != dbf::indexFileName(index))
+                throw;
+            damaged = true;
+        }
+    });
+    if (!opened)
+        return false;
+    if (!damaged)
+        return true;
+    platform::removeFile(index);
+    if (rebuilt)
+        rebuilt->push_back(index);
+    return rebuildIndex(name, keyText, key, false);
 }
 
 bool rebuildIndex(const std::string& name, const std::string& keyText, const data::KeyBlock& key,

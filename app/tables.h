@@ -22,7 +22,15 @@ data::KeyBlock contactKey();
 bool ensureTable(const std::string& name, const std::vector<dbf::FieldDef>& fields);
 
 // Builds the index file name + ".NTX" when it is missing, with rebuildIndex.
-bool ensureIndex(const std::string& name, const std::string& keyText, const data::KeyBlock& key);
+// An existing index file is opened as an order first; when that finds it damaged
+// (IndexFile::open and WorkArea::addOrder check its headers, root and key), it is
+// deleted and built as a missing one, and its name is added to `rebuilt` so that
+// the caller tells the user once (rebuiltIndexNotice) when the start-up lock is
+// released.
+bool ensureIndex(const std::string& name, const std::string& keyText, const data::KeyBlock& key,
+                 std::vector<std::string>* rebuilt = nullptr);
+// The notice for an index file that was damaged and has been built again.
+std::string rebuiltIndexNotice(const std::string& index);
 
 // Rebuilds the index file name + ".NTX": opens the table exclusively in a free
 // work area (waiting while other instances have it open), packs it when pack is

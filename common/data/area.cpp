@@ -180,10 +180,24 @@ int WorkArea::addOrder(const std::string& path, const CondBlock& cond) {
     auto o = std::make_unique<Order>();
     o->file = dbf::IndexFile::open(path, !table_.readOnly());
     const dbf::IndexDefinition& def = o->file.definition();
-    const auto keyExpr = dbf::Expression::compile(def.keyExpression, table_);
+    dbf::Expression keyExpr;
     dbf::Expression condExpr;
-    if (!cond && !def.forExpression.empty())
-        condExpr = dbf::Expression::compile(def.forExpression, table_);
+    // The texts stored in the file must compile against this table and give keys of
+    // the stored type and length; otherwise every key read or written would be wrong.
+    try {
+        keyExpr = dbf::Expression::compile(def.keyExpression, table_);
+        const dbf::KeyShape shape = dbf::keyShapeOf(
+            keyExpr.eval(table_.structure().blankRecord(), lastRec() + 1), def.keyExpression);
+        // (A text key of another program may hold a date as DTOS gives it.)
+        const bool numeric = shape.type == dbf::KeyType::Numeric;
+        if (def.keyType == dbf::KeyType::Numeric ? !numeric
+                                                 : !numeric && shape.length != def.keyLength)
+            throw dbf::CorruptFile(o->file.path(), "la chiave non ha la lunghezza registrata");
+        if (!cond && !def.forExpression.empty())
+            condExpr = dbf::Expression::compile(def.forExpression, table_);
+    } catch (const dbf::ExpressionError& e) {
+        throw dbf::CorruptFile(o->file.path(), std::string("espressione: ") + e.what());
+    }
     o->eval = evaluator(keyExpr, {}, {def.keyType, def.keyLength}, condExpr, cond);
     o->hidesDeleted = cond ? true : dbf::excludesDeleted(def.forExpression);
     o->fullPath = platform::FULLNAME(path);

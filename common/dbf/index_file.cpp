@@ -154,6 +154,12 @@ IndexFile IndexFile::open(const std::string& name, bool writable) {
     } catch (const cdx::IndexFormatError& e) {
         throw corrupt(std::string("intestazione: ") + e.what());
     }
+    // The root, under the readers' lock: a header that points at another page would
+    // make every walk miss keys, and every change go astray. A change left
+    // half-written is mended (or reported) by whoever uses the file next.
+    IndexSession check(f, false, true);
+    if (!check.halfWritten())
+        (void)check.readRoot();
     return f;
 }
 

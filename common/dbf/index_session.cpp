@@ -59,10 +59,10 @@ IndexSession::IndexSession(const IndexFile& index, bool write, bool acceptHalfWr
             corrupt("lunghezza della chiave cambiata mentre il file era aperto");
         if (header_.counter % 2 != 0) {
             // Under the writer lock nobody is still making that change.
-            if (!(write && acceptHalfWritten))
+            if (!acceptHalfWritten)
                 corrupt("una modifica \xE8 rimasta a met\xE0");
             halfWritten_ = true;
-            changing_ = true;
+            changing_ = write;
         }
     } catch (...) {
         file_.unlock(platform::kIndexLockOffset, 1);
@@ -103,6 +103,23 @@ cdx::Node IndexSession::readNode(uint32_t offset) {
     }
 }
 
+cdx::Node IndexSession::readRoot() {
+    cdx::Node n = readNode(header_.root);
+    if (!n.isRoot() || n.left != cdx::kNoPage || n.right != cdx::kNoPage)
+        corrupt("la radice indicata dall'intestazione non \xE8 una radice (pagina " +
+                std::to_string(header_.root) + ")");
+    if (!n.isLeaf() && n.size() == 0)
+        corrupt("radice interna senza chiavi");
+    return n;
+}
+
+cdx::Node IndexSession::readChild(uint32_t offset) {
+    cdx::Node n = readNode(offset);
+    if (n.isRoot() || n.size() == 0)
+        corrupt("pagina " + std::to_string(offset) + " fuori posto nell'albero");
+    return n;
+}
+
 cdx::NodeSummary IndexSession::readSummary(uint32_t offset) {
     uint8_t buf[cdx::kPageSize];
     readPage(offset, buf);
@@ -115,7 +132,7 @@ cdx::NodeSummary IndexSession::readSummary(uint32_t offset) {
 
 std::optional<IndexSession::Pos> IndexSession::findFirst(const Pred& pred) {
     const size_t kl = keyLength_;
-    cdx::Node node = readNode(header_.root);
+    cdx::Node node = readRoot();
     for (int depth = 0; !node.isLeaf(); ++depth) {
         if (depth >= kMaxDepth)
             corrupt("albero pi\xF9 profondo di qualsiasi indice valido");
@@ -127,7 +144,7 @@ std::optional<IndexSession::Pos> IndexSession::findFirst(const Pred& pred) {
                 return std::nullopt; // every key is below the target
             i = node.size() - 1;     // a parent key above its child's keys: look further right
         }
-        node = readNode(node.children[i]);
+        node = readChild(node.children[i]);
     }
     Pos p{std::move(node), 0};
     while (p.index < p.leaf.size() && !pred(p.key(kl), p.recno()))
@@ -149,11 +166,11 @@ std::optional<IndexSession::Pos> IndexSession::firstEntry() {
 }
 
 std::optional<IndexSession::Pos> IndexSession::lastEntry() {
-    cdx::Node node = readNode(header_.root);
+    cdx::Node node = readRoot();
     for (int depth = 0; !node.isLeaf(); ++depth) {
         if (depth >= kMaxDepth)
             corrupt("albero pi\xF9 profondo di qualsiasi indice valido");
-        node = readNode(node.children.back());
+        node = readChild(node.children.back());
     }
     Pos p{std::move(node), 0};
     if (p.leaf.size() > 0) {

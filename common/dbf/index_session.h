@@ -17,6 +17,7 @@ public:
     // With acceptHalfWritten (writers only) a change that an earlier writer left
     // half-written is taken over instead of reported: the session is then inside that
     // change, and finish() ends it.
+    // A reader with acceptHalfWritten only learns of such a change (halfWritten()).
     IndexSession(const IndexFile& index, bool write, bool acceptHalfWritten = false);
     ~IndexSession();
     IndexSession(const IndexSession&) = delete;
@@ -28,6 +29,12 @@ public:
     [[noreturn]] void corrupt(const std::string& why) const;
 
     cdx::Node readNode(uint32_t offset);
+    // The root named by the header, which must say it is the root and stand alone
+    // (an interior root holds at least one key).
+    cdx::Node readRoot();
+    // A node reached from its parent, which must not say it is the root and must
+    // hold keys (empty nodes leave the tree).
+    cdx::Node readChild(uint32_t offset);
     cdx::NodeSummary readSummary(uint32_t offset);
 
     // A place in a leaf: index == leaf.size() only while walking past its end.

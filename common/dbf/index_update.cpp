@@ -25,7 +25,7 @@ public:
     // Path from the root to the leaf where (key, recno) is or would be.
     std::vector<Step> descend(const char* key, uint32_t recno) {
         std::vector<Step> path;
-        cdx::Node node = s_.readNode(s_.header().root);
+        cdx::Node node = s_.readRoot();
         while (true) {
             if (path.size() >= kMaxDepth)
                 s_.corrupt("albero pi\xF9 profondo di qualsiasi indice valido");
@@ -41,7 +41,7 @@ public:
                 i = node.size() - 1; // beyond every key: the rightmost child grows
             const uint32_t child = node.children[i];
             path.push_back({std::move(node), i});
-            node = s_.readNode(child);
+            node = s_.readChild(child);
         }
     }
 
@@ -214,7 +214,7 @@ private:
     // A root with a single child hands the root over to that child.
     void collapseRoot(cdx::Node& root) {
         while (!root.isLeaf() && root.size() == 1) {
-            cdx::Node child = s_.readNode(root.children[0]);
+            cdx::Node child = s_.readChild(root.children[0]);
             child.attributes |= cdx::kAttrRoot;
             child.left = child.right = cdx::kNoPage;
             s_.relink(child.offset, child.attributes, child.left, child.right);

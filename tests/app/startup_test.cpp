@@ -4,6 +4,7 @@
 #include "app/aggiorna.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "app/tables.h"
 #include "common/config/variables.h"
 #include "common/data/guard.h"
 #include "common/data/indexes.h"
@@ -11,6 +12,7 @@
 #include "common/data/startup_lock.h"
 #include "common/data/workspace.h"
 #include "common/dbf/index_file.h"
+#include "common/dbf/index_format.h"
 #include "common/dbf/table.h"
 #include "common/schema/tables.h"
 #include "startup_fixture.h"
@@ -215,6 +217,36 @@ TEST_F(StartupTest, HandEditedConfigurationIsLoadedAndWrittenBackInPlace) {
     ASSERT_TRUE(app::MAIN());
     EXPECT_EQ(config::variables().text("CFG_XYZ"), "abc");
     EXPECT_EQ(config::variables().text("CFG_NM01"), "Rossi");
+}
+
+TEST_F(StartupTest, ADamagedIndexIsRebuiltOnceWithANoticeBeforeThePurgeUsesIt) {
+    const Date today = Date::fromYmd(2024, 3, 15);
+    dn::test::FixedClock fixed(today, 10 * 3600 * 1000);
+    ASSERT_TRUE(app::MAIN());
+    addDeadlines({{1, today, "", false, "aperta"},
+                  {2, today.addDays(-2), "", true, "fatta prima"},
+                  {4, today.addDays(5), "", false, "dopo"}});
+    // The root page loses its mark: the header no longer points at a root.
+    std::string bytes = readFile(file("SCADENZE.NTX"));
+    const uint32_t root = dbf::cdx::getLe32(reinterpret_cast<const uint8_t*>(bytes.data()) +
+                                            dbf::cdx::kTagHeaderOffset);
+    bytes[root] = static_cast<char>(bytes[root] & ~dbf::cdx::kAttrRoot);
+    writeFile(file("SCADENZE.NTX"), bytes);
+
+    restart();
+    ASSERT_TRUE(app::MAIN());
+    ASSERT_EQ(messages_.asked.size(), 1u);
+    EXPECT_EQ(messages_.asked[0].text, app::rebuiltIndexNotice("SCADENZE.NTX"));
+    EXPECT_FALSE(data::startupLockHeld());
+    // Rebuilt from the table, then purged through it: two live keys.
+    const std::string keys = perlKeys(file("SCADENZE.NTX"), "SCADENZE");
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), '\n'), 2) << keys;
+    EXPECT_EQ(keys.find("\t2\n"), std::string::npos) << keys;
+    EXPECT_TRUE(deletedFlags(file("SCADENZE.DBF"))[2]);
+    // The next start finds nothing to mend.
+    restart();
+    ASSERT_TRUE(app::MAIN());
+    EXPECT_EQ(messages_.asked.size(), 1u);
 }
 
 TEST_F(StartupTest, PurgeDeletesOnlyDoneDeadlinesOfPastDays) {

@@ -1,4 +1,5 @@
 #include "common/data/errors.h"
+#include "common/data/indexes.h"
 #include "common/data/records.h"
 #include "common/data/startup_lock.h"
 #include "common/dbf/error.h"
@@ -8,6 +9,7 @@
 #include "data_test_util.h"
 #include "platform/file.h"
 #include "platform/fileops.h"
+#include "tests/support/files.h"
 
 #include <cerrno>
 #ifdef _WIN32
@@ -140,6 +142,28 @@ TEST_F(ErrorsTest, RealFailuresOfFilesGiveTheirMessages) {
               "Percorso NODIR/NOPE.DBF non trovato.");
     std::ofstream("BAD.DBF") << "not a table";
     EXPECT_EQ(messageFor([] { DBOPEN(false, {}, "BAD"); }), "Il file BAD.DBF risulta corrotto.");
+    // An index whose stored key does not compile against the table, or gives keys of
+    // another length, is damage of the index, not an error to report by e-mail.
+    DBGEN("SCADENZE", datatest::deadlineFields());
+    DBOPEN(false, {}, "SCADENZE");
+    ORDBUILD("CODICI", "", "CODICE");
+    DBCLOSE();
+    const std::string good = dn::test::readFile("CODICI.NTX");
+    const size_t key = good.find("CODICE");
+    ASSERT_NE(key, std::string::npos);
+    for (const std::string& other : {"XODICE", "ORA   "}) {
+        std::string bytes = good;
+        bytes.replace(key, 6, other);
+        dn::test::writeFile("CODICI.NTX", bytes);
+        EXPECT_EQ(messageFor([] {
+                      DBOPEN(false, {}, "SCADENZE");
+                      ORDADD("CODICI");
+                  }),
+                  "Il file CODICI.NTX risulta corrotto.")
+            << other;
+        EXPECT_TRUE(links.empty());
+        DBCLOSE();
+    }
     // An abort after a check's own message shows nothing more.
     EXPECT_EQ(messageFor([] { throw disk::DiskAbort("refused"); }), "<none>");
     EXPECT_EQ(messageFor([] { throw Abort(); }), "<none>");

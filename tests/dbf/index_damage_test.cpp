@@ -167,21 +167,32 @@ TEST_F(IndexDamage, RandomDamageNeverEscapesAsAnythingButCorruptFile) {
     EXPECT_GT(reported, 30);
 }
 
-TEST(IndexDamageSmall, RootWithoutItsMarkStillSplitsAsTheRoot) {
-    dn::test::TempFolder dir;
-    Records recs = randomDeadlines(10, 22, 0);
-    const std::string path = dir / "R.NTX";
-    IndexFile::create(path, "", textDefinition(23), recs.scan(), textKey(23)).close();
-    std::string bytes = dn::test::readFile(path);
-    const uint32_t root =
-        cdx::getLe32(reinterpret_cast<const uint8_t*>(bytes.data()) + cdx::kTagHeaderOffset);
-    bytes[root] = cdx::kAttrLeaf; // the root mark lost
-    dn::test::writeFile(path, bytes);
-    IndexFile idx = IndexFile::open(path, true);
-    EXPECT_FALSE(verifyIndexStructure(idx).ok());
-    for (uint32_t r = 100; r < 400; ++r)
-        ASSERT_TRUE(idx.insert(deadlineKey(1 + r % 10, 20200101 + r), r));
-    const IndexCheckReport rep = verifyIndexStructure(idx);
-    EXPECT_TRUE(rep.ok()) << rep.problems.front();
-    EXPECT_EQ(rep.keys, 310u);
+TEST_F(IndexDamage, AHeaderThatPointsAtAPageBelowTheRootIsRefusedWhenTheFileOpens) {
+    const auto pages = image.leftmost();
+    const auto refusedAtOpen = [&](const Image& d, const std::string& what) {
+        SCOPED_TRACE(what);
+        dn::test::writeFile(path, d.bytes);
+        EXPECT_THROW(IndexFile::open(path, true), CorruptFile);
+        EXPECT_EQ(dn::test::readFile(path), d.bytes); // nothing written
+    };
+    for (size_t level = 1; level < pages.size(); ++level) {
+        Image d = image; // most keys would be missed, removals would go astray
+        d.put32(cdx::kTagHeaderOffset, pages[level]);
+        refusedAtOpen(d, "root pointer at level " + std::to_string(level));
+    }
+    {
+        Image d = image; // the right page, without its mark
+        d.put16(pages[0], static_cast<uint16_t>(image.node(pages[0]).attributes & ~cdx::kAttrRoot));
+        refusedAtOpen(d, "root without its mark");
+    }
+    {
+        Image d = image; // an interior root without keys
+        d.put16(pages[0] + 2, 0);
+        refusedAtOpen(d, "empty interior root");
+    }
+    {
+        Image d = image; // a page below the root that says it is one
+        d.put16(pages[1], static_cast<uint16_t>(image.node(pages[1]).attributes | cdx::kAttrRoot));
+        expectCorrupt(d, "second root");
+    }
 }
