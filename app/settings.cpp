@@ -82,10 +82,9 @@ bool loadOrWriteConfig() {
     if (platform::GETFILEATTRIBUTES(kConfigFile) < 0)
         return saveConfig();
     return data::protect([] {
-        const std::string path = platform::FULLNAME(kConfigFile);
-        for (const std::string& name : platform::GETPVPROFSECTION(config::kSection, path))
-            config::variables().declare(name);
-        config::RESTOREINI(kConfigFile);
+        // Every name of the file is a variable of the run, so that names this
+        // program does not know are written back by the next save.
+        config::RESTOREINI(kConfigFile, true);
         rememberGroup();
     });
 }

@@ -2,6 +2,8 @@
 
 #include "common/util/cp1252.h"
 
+#include <unordered_set>
+
 namespace dn::platform {
 
 namespace {
@@ -117,13 +119,21 @@ std::optional<std::string> IniText::value(std::string_view section, std::string_
 
 std::vector<std::string> IniText::keys(std::string_view section) const {
     std::vector<std::string> out;
+    for (auto& [key, value] : entries(section))
+        out.push_back(std::move(key));
+    return out;
+}
+
+std::vector<std::pair<std::string, std::string>> IniText::entries(std::string_view section) const {
+    std::vector<std::pair<std::string, std::string>> out;
     const auto range = findSection(section);
     if (!range)
         return out;
+    std::unordered_set<std::string> seen; // names upper-cased: the first spelling counts
     for (size_t i = range->header + 1; i < range->end; ++i) {
         const auto k = keyLine(lines_[i]);
-        if (k && !containsName(out, k->key))
-            out.emplace_back(k->key);
+        if (k && seen.insert(upper1252(k->key)).second)
+            out.emplace_back(k->key, k->value);
     }
     return out;
 }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dn::platform {
@@ -29,6 +30,9 @@ public:
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
     // Key names of the section in order, each once; empty when it is missing.
     std::vector<std::string> keys(std::string_view section) const;
+    // Each key of the section once, in order, with its value (blanks around it
+    // removed, as value() gives it); in one pass, however many keys there are.
+    std::vector<std::pair<std::string, std::string>> entries(std::string_view section) const;
     // Section names in order, each once.
     std::vector<std::string> sections() const;
 

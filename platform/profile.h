@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dn::platform {
@@ -26,6 +27,12 @@ bool WRITEPVPROFSTRING(const std::string& section, const std::string& key, const
 // Key names of section in file order, each once (its first spelling), trailing
 // blanks removed; empty when the file or section is missing.
 std::vector<std::string> GETPVPROFSECTION(const std::string& section, const std::string& file);
+
+// Every key of section with its value (as GETPVPROFSTRING gives it), in file
+// order, each key once (its first line); the file is read once. Empty when the file
+// or section is missing.
+std::vector<std::pair<std::string, std::string>> GETPVPROFSECTIONENTRIES(const std::string& section,
+                                                                         const std::string& file);
 
 // Section names in file order, each once; empty when the file is missing.
 std::vector<std::string> GETPVPROFSECTIONNAMES(const std::string& file);

@@ -125,20 +125,35 @@ void SAVEINI(const std::vector<std::string>& names, const std::string& file) {
     }
 }
 
-void RESTOREINI(const std::string& file) {
+namespace {
+
+// Every line of the section, with its value when it has one that can be read; one
+// read of the file.
+std::vector<std::pair<std::string, std::optional<Value>>> sectionValues(const std::string& file) {
+    std::vector<std::pair<std::string, std::optional<Value>>> out;
+    for (auto& [name, text] : platform::GETPVPROFSECTIONENTRIES(kSection, platform::FULLNAME(file)))
+        out.emplace_back(std::move(name), parseIniValue(text));
+    return out;
+}
+
+} // namespace
+
+void RESTOREINI(const std::string& file, bool declareAll) {
     Variables& vars = variables();
-    for (const auto& [name, value] : readIni(file))
-        vars.set(name, value);
+    const auto lines = sectionValues(file);
+    if (declareAll)
+        for (const auto& [name, value] : lines)
+            vars.declare(name);
+    for (const auto& [name, value] : lines)
+        if (value)
+            vars.set(name, *value);
 }
 
 std::vector<std::pair<std::string, Value>> readIni(const std::string& file) {
-    const std::string path = platform::FULLNAME(file);
     std::vector<std::pair<std::string, Value>> out;
-    for (const std::string& name : platform::GETPVPROFSECTION(kSection, path)) {
-        auto value = parseIniValue(platform::GETPVPROFSTRING(kSection, name, "", path));
+    for (auto& [name, value] : sectionValues(file))
         if (value)
-            out.emplace_back(name, std::move(*value));
-    }
+            out.emplace_back(std::move(name), std::move(*value));
     return out;
 }
 

@@ -41,7 +41,10 @@ void SAVEINI(const std::vector<std::string>& names, const std::string& file);
 // Assigns every line of section "Vars" of file (made a full path first) to the
 // variable of its name, in file order, creating missing variables. Lines with an
 // empty value or an unknown letter are skipped. A missing file changes nothing.
-void RESTOREINI(const std::string& file);
+// With declareAll every name of the section is made a variable first (declared
+// without a value when its line is skipped), as the start-up sequence needs. The
+// file is read once, however many lines it has.
+void RESTOREINI(const std::string& file, bool declareAll = false);
 
 // What RESTOREINI would assign, without assigning it: the names of section "Vars"
 // of file (made a full path first) in file order, each with its value; lines with

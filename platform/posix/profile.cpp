@@ -101,6 +101,14 @@ std::vector<std::string> GETPVPROFSECTION(const std::string& section, const std:
     return load(file).keys(section);
 }
 
+std::vector<std::pair<std::string, std::string>> GETPVPROFSECTIONENTRIES(const std::string& section,
+                                                                         const std::string& file) {
+    auto out = load(file).entries(section);
+    for (auto& [key, value] : out)
+        value = unquoteProfileValue(std::move(value));
+    return out;
+}
+
 std::vector<std::string> GETPVPROFSECTIONNAMES(const std::string& file) {
     return load(file).sections();
 }

@@ -4,6 +4,7 @@
 #include "platform/ini_text.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "platform/win/win32.h"
 
@@ -30,7 +31,8 @@ std::string readGrowing(Read read, DWORD slack) {
 // A name that comes again (in any letter case) is listed once, as the POSIX build
 // lists it: the system lists repeated sections and keys as often as they occur.
 std::vector<std::string> splitNames(const std::string& list) {
-    std::vector<std::string> out, seen;
+    std::vector<std::string> out;
+    std::unordered_set<std::string> seen;
     size_t start = 0;
     while (start < list.size()) {
         size_t end = list.find('\0', start);
@@ -41,11 +43,8 @@ std::vector<std::string> splitNames(const std::string& list) {
             break;
         while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
             name.pop_back();
-        std::string upper = upper1252(name);
-        if (std::find(seen.begin(), seen.end(), upper) == seen.end()) {
-            seen.push_back(std::move(upper));
+        if (seen.insert(upper1252(name)).second)
             out.push_back(name);
-        }
         start = end + 1;
     }
     return out;
@@ -76,6 +75,23 @@ std::vector<std::string> GETPVPROFSECTION(const std::string& section, const std:
             return GetPrivateProfileStringA(section.c_str(), nullptr, "", buf, size, file.c_str());
         },
         2));
+}
+
+std::vector<std::pair<std::string, std::string>> GETPVPROFSECTIONENTRIES(const std::string& section,
+                                                                         const std::string& file) {
+    // The system gives the section's lines as NUL-separated texts; they are read as
+    // the lines of a section of their own, so that keys and values are cut as on
+    // POSIX.
+    std::string lines = readGrowing(
+        [&](char* buf, DWORD size) {
+            return GetPrivateProfileSectionA(section.c_str(), buf, size, file.c_str());
+        },
+        2);
+    std::replace(lines.begin(), lines.end(), '\0', '\n');
+    auto out = IniText("[s]\n" + lines).entries("s");
+    for (auto& [key, value] : out)
+        value = unquoteProfileValue(std::move(value));
+    return out;
 }
 
 std::vector<std::string> GETPVPROFSECTIONNAMES(const std::string& file) {
