@@ -41,6 +41,10 @@ bool isBlank(const std::string& s) {
     return s.find_first_not_of(' ') == std::string::npos;
 }
 
+// How far the panel reaches past the bottom and right edges of the screen with
+// margins of 0 (the truncation of its fractional row height).
+constexpr int kPastEdge = 7;
+
 int trunc(double v) {
     return static_cast<int>(std::trunc(v));
 }
@@ -135,8 +139,20 @@ PanelGeometry panelGeometry(int n, int c, int w, int screenWidth, int screenHeig
     PanelGeometry g;
     g.height = trunc(rows + c + 23 + 10);
     g.width = w + 3;
-    g.top = fromBottom ? trunc(screenHeight - (rows + c + 21 + 4) - top) : trunc(top);
-    g.left = fromRight ? trunc(screenWidth - (w + 1 - 5) - left) : trunc(left);
+    // A position from a hand-edited or damaged file may lie anywhere (or be no
+    // number): it is brought back, before it becomes an int, to where the panel
+    // stays on the screen. Margins of 0 put it kPastEdge pixels past the bottom and
+    // right edges, so that much is allowed on every side and every placement of
+    // margins that fit stays exact.
+    auto place = [](double at, int screen, int size) {
+        const double lowest = -kPastEdge;
+        const double highest = std::max<double>(lowest, screen + kPastEdge - size);
+        return std::isfinite(at) ? static_cast<int>(std::clamp(std::trunc(at), lowest, highest))
+                                 : 0;
+    };
+    g.top =
+        place(fromBottom ? screenHeight - (rows + c + 21 + 4) - top : top, screenHeight, g.height);
+    g.left = place(fromRight ? screenWidth - (w + 1 - 5) - left : left, screenWidth, g.width);
     return g;
 }
 

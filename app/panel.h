@@ -61,7 +61,9 @@ struct PanelGeometry {
 };
 // c: caption height + 5; w: the panel's width as built from its template;
 // screen size; margins and anchors as in CFG_SUP, CFG_SOT, CFG_SIN, CFG_DES.
-// Each value is truncated toward zero.
+// Each value is truncated toward zero. The top and left are then kept between -7
+// and the screen size + 7 - the panel's size (the 7 pixels that margins of 0 reach
+// past the edge), so that no margin puts the panel off the screen.
 PanelGeometry panelGeometry(int n, int c, int w, int screenWidth, int screenHeight, double top,
                             bool fromBottom, double left, bool fromRight);
 // Caption height + 5, the c of panelGeometry.

@@ -4,6 +4,8 @@
 #include "tests/support/files.h"
 #include "toolkit/widgets.h"
 
+#include <cmath>
+
 using namespace paneltest;
 using dn::TDialog;
 namespace t = dn::test;
@@ -134,6 +136,33 @@ TEST(PanelGeometry, BottomRightAnchorsAndTruncation) {
     EXPECT_EQ(g.left, 7);
     EXPECT_EQ(g.height, 134); // 73.05 + 28 + 33, truncated
     EXPECT_EQ(g.width, 108);
+}
+
+TEST(PanelGeometry, MarginsThatWouldPutThePanelOffTheScreenBringItBack) {
+    using dn::app::panelGeometry;
+    const double huge = 99999999999.0;
+    for (bool bottom : {false, true}) {
+        for (bool right : {false, true}) {
+            for (double m : {huge, -huge, 1e300, -1e300, std::nan("")}) {
+                const auto g = panelGeometry(3, 28, 105, 1280, 1024, m, bottom, m, right);
+                EXPECT_GE(g.top, -7) << m;
+                EXPECT_LE(g.top + g.height, 1024 + 7) << m;
+                EXPECT_GE(g.left, -7) << m;
+                EXPECT_LE(g.left + g.width, 1280 + 7) << m;
+            }
+            // The far edge is reached exactly, and nothing past it.
+            EXPECT_EQ(panelGeometry(3, 28, 105, 1280, 1024, -huge, bottom, -huge, right).top,
+                      bottom ? 1024 + 7 - 134 : -7);
+        }
+    }
+    // Margins that fit keep their placement, a few pixels past the edges included.
+    EXPECT_EQ(panelGeometry(3, 28, 105, 1280, 1024, -7, false, -5, false).top, -7);
+    EXPECT_EQ(panelGeometry(3, 28, 105, 1280, 1024, -7, false, -5, false).left, -5);
+    EXPECT_EQ(panelGeometry(3, 28, 105, 1280, 1024, 1024 - 134 + 7, false, 0, false).top,
+              1024 - 134 + 7);
+    EXPECT_EQ(panelGeometry(3, 28, 105, 1280, 1024, -7, true, -7, true).top + 134, 1024 + 7);
+    // A screen smaller than the panel shows its top-left part.
+    EXPECT_EQ(panelGeometry(3, 28, 105, 50, 50, huge, true, huge, true).top, -7);
 }
 
 TEST_F(PanelFixture, PanelStartsTopMostInTheTopLeftCorner) {
