@@ -32,9 +32,19 @@ data::KeyBlock contactKey() {
 }
 
 bool ensureTable(const std::string& name, const std::vector<dbf::FieldDef>& fields) {
-    if (exists(name + ".DBF"))
-        return true;
-    return data::protect([&] { data::DBGEN(name, fields); });
+    if (!exists(name + ".DBF"))
+        return data::protect([&] { data::DBGEN(name, fields); });
+    // A table of that name with another structure (another program's, a field
+    // renamed) would have every procedure fail on its first field: it is reported
+    // as the file it is, before anything uses it.
+    return data::protect([&] {
+        data::AreaGuard guard;
+        guard.open(name);
+        const dbf::Table& table = data::area().table();
+        const std::string missing = table.structure().firstMissing(fields);
+        if (!missing.empty())
+            throw dbf::CorruptFile(table.path(), "campo " + missing + " mancante o diverso");
+    });
 }
 
 std::string rebuiltIndexNotice(const std::string& index) {

@@ -17,8 +17,9 @@ namespace dn::app {
 data::KeyBlock deadlineKey();
 data::KeyBlock contactKey();
 
-// Creates the table when its file (name + ".DBF") is missing. False when that
-// failed; the error handler has shown why.
+// Creates the table when its file (name + ".DBF") is missing; an existing one must
+// hold the fields (any more of its own are left alone), or it is reported as a
+// damaged file. False when that failed; the error handler has shown why.
 bool ensureTable(const std::string& name, const std::vector<dbf::FieldDef>& fields);
 
 // Builds the index file name + ".NTX" when it is missing, with rebuildIndex.

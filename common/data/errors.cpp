@@ -41,6 +41,16 @@ void defaultEndProgram() {
     std::exit(1);
 }
 
+// A file's name as messages show it: upper-cased where names are (Windows), as it
+// is elsewhere, where another case names another file.
+std::string shownName(const std::string& path) {
+#ifdef _WIN32
+    return upper1252(path);
+#else
+    return path;
+#endif
+}
+
 // The rows of the error table that have a message of their own.
 enum class Row {
     NotReady,
@@ -193,12 +203,12 @@ ErrorInfo describeError(std::exception_ptr error, const std::source_location& wh
     } catch (const platform::FileError& e) {
         info.subsystem = "FILE";
         info.subCode = e.sysError();
-        info.fileName = upper1252(e.path());
+        info.fileName = shownName(e.path());
         info.description = e.what();
     } catch (const dbf::CorruptFile& e) {
         info.subsystem = "DBF";
         info.subCode = 1012;
-        info.fileName = e.path();
+        info.fileName = shownName(e.path());
         info.description = "Corruption detected (" + e.detail() + ")";
     } catch (const dbf::TableError& e) {
         info.subsystem = "DBF";
@@ -225,9 +235,9 @@ std::optional<std::string> errorMessage(std::exception_ptr error,
         const Row row = rowOf(e);
         if (row == Row::None)
             return std::nullopt;
-        return rowMessage(row, upper1252(e.path()));
+        return rowMessage(row, shownName(e.path()));
     } catch (const dbf::CorruptFile& e) {
-        return "Il file " + upper1252(e.path()) + " risulta corrotto.";
+        return e.messageNaming(shownName(e.path()));
     } catch (...) {
         return std::nullopt;
     }

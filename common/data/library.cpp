@@ -103,13 +103,18 @@ std::string tempFolder() {
     const char* names[] = {"TEMP", "TMPDIR"};
     const char* fallback = "/tmp";
 #endif
+    // A folder named but missing is created; one that cannot be passes the choice
+    // to the next name, so that a wrong setting does not end the start.
     for (const char* n : names) {
         const char* v = std::getenv(n);
         if (v && *v) {
             std::string s = v;
             while (s.size() > 1 && (s.back() == '/' || s.back() == '\\'))
                 s.pop_back();
-            return s;
+            std::error_code ec;
+            if (std::filesystem::is_directory(s, ec) ||
+                (std::filesystem::create_directories(s, ec) && !ec))
+                return s;
         }
     }
     return fallback;

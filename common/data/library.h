@@ -42,7 +42,8 @@ platform::File holdMarker(const std::string& folder);
 bool isLiveInstanceFolder(const std::string& folder);
 
 // The system's temporary folder: TEMP, else TMPDIR, else /tmp (on Windows TEMP,
-// else TMP, else the current folder). No trailing separator.
+// else TMP, else the current folder). A folder named by a variable that does not
+// exist is created; when that fails the next one is taken. No trailing separator.
 std::string tempFolder();
 
 // Deletes the files of dataFolder whose names begin with 0x7F, and every folder of

@@ -170,6 +170,20 @@ Structure Structure::parse(std::string_view header, const std::string& path) {
     return s;
 }
 
+std::string Structure::firstMissing(const std::vector<FieldDef>& defs) const {
+    const Structure wanted = fromDefs(defs);
+    for (const Field& w : wanted.fields()) {
+        const int at = find(w.name);
+        if (at < 0)
+            return w.name;
+        const Field& f = fields_[static_cast<size_t>(at)];
+        if (f.type != w.type ||
+            (f.type != FieldType::Memo && (f.width != w.width || f.decimals != w.decimals)))
+            return w.name;
+    }
+    return {};
+}
+
 int Structure::find(std::string_view name) const {
     // Callers mostly name fields as they are stored.
     for (size_t i = 0; i < fields_.size(); ++i)

@@ -47,6 +47,10 @@ public:
     const std::vector<Field>& fields() const { return fields_; }
     // Index of the field with that name (case-insensitive), or -1.
     int find(std::string_view name) const;
+    // The first field of `defs` that this structure lacks, or holds with another type,
+    // width or decimals (a memo field of either width counts); empty when it holds
+    // them all. Fields of its own besides them do not matter.
+    std::string firstMissing(const std::vector<FieldDef>& defs) const;
     uint32_t headerLength() const { return headerLength_; }
     uint32_t recordLength() const { return recordLength_; }
     uint8_t version() const { return version_; }

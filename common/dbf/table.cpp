@@ -167,7 +167,18 @@ void Table::open(const std::string& path, OpenOptions options) {
     std::string memoPath;
     if (s.hasMemo()) {
         memoPath = memoPathOf(p);
-        memo.open(memoPath, !options.readOnly);
+        try {
+            memo.open(memoPath, !options.readOnly);
+        } catch (const CorruptFile& e) {
+            // Tables marked as dBase III or IV tables with memos keep them in another
+            // layout (fixed 512-byte blocks, texts ended by 0x1A): not damage, but
+            // not a layout the store reads or writes.
+            const auto version = static_cast<unsigned char>(fixed[0]);
+            if (version == 0x83 || version == 0x8B)
+                throw CorruptFile(memoPath, "dBase memo layout (" + e.detail() + ")",
+                                  CorruptFile::Reason::Unsupported);
+            throw;
+        }
     }
     file_ = std::move(f);
     memo_ = std::move(memo);

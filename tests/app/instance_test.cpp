@@ -8,6 +8,7 @@
 #include "common/data/workspace.h"
 #include "common/dbf/table.h"
 #include "startup_fixture.h"
+#include "tests/support/env.h"
 
 using namespace dn;
 using namespace starttest;
@@ -92,6 +93,31 @@ TEST_F(StartupTest, UserNamesTheInstanceAndHoldsItsFolder) {
     data::shutdownLibrary();
     EXPECT_FALSE(fs::exists(folder));
     EXPECT_TRUE(data::instance().name.empty());
+}
+
+TEST_F(StartupTest, ATemporaryFolderThatDoesNotExistIsCreatedOrPassedOver) {
+    // TEMP names a folder not made yet (a new user's setting): it is made.
+    const fs::path missing = temp() / "nuova" / "Cartella";
+    {
+        const dn::test::ScopedEnv var("TEMP", missing.string());
+        ASSERT_TRUE(data::protect([] { data::USER(); }));
+        EXPECT_TRUE(messages_.asked.empty());
+        EXPECT_EQ(data::instance().folder, (missing / data::instance().name).string());
+        EXPECT_TRUE(data::isLiveInstanceFolder(data::instance().folder));
+        data::shutdownLibrary();
+        data::startupLibrary();
+    }
+    // One that cannot be made (below a file): the next variable's folder serves.
+    writeFile((temp() / "file").string(), "");
+    const dn::test::ScopedEnv var("TEMP", (temp() / "file" / "sub").string());
+#ifdef _WIN32
+    const dn::test::ScopedEnv next("TMP", temp().string());
+#else
+    const dn::test::ScopedEnv next("TMPDIR", temp().string());
+#endif
+    ASSERT_TRUE(data::protect([] { data::USER(); }));
+    EXPECT_TRUE(messages_.asked.empty());
+    EXPECT_EQ(data::instance().folder, (temp() / data::instance().name).string());
 }
 
 TEST_F(StartupTest, UserFileInTheDataFolderKeepsTheDefaultUser) {

@@ -249,6 +249,22 @@ TEST_F(StartupTest, ADamagedIndexIsRebuiltOnceWithANoticeBeforeThePurgeUsesIt) {
     EXPECT_EQ(messages_.asked.size(), 1u);
 }
 
+TEST_F(StartupTest, ATableOfAnotherStructureEndsTheStartWithTheFileMessage) {
+    ASSERT_TRUE(app::MAIN());
+    // Another program's table of the same name: the code field is called otherwise.
+    std::string bytes = readFile(file("SCADENZE.DBF"));
+    const size_t name = bytes.find("CODICE");
+    ASSERT_LT(name, 64u);
+    bytes.replace(name, 6, "CODICX");
+    writeFile(file("SCADENZE.DBF"), bytes);
+    restart();
+    const auto before = snapshot(data());
+    EXPECT_FALSE(app::MAIN());
+    ASSERT_EQ(messages_.asked.size(), 1u);
+    EXPECT_EQ(messages_.asked[0].text, "Il file SCADENZE.DBF risulta corrotto.");
+    EXPECT_EQ(snapshot(data()), before); // the index is not rebuilt, nothing written
+}
+
 TEST_F(StartupTest, PurgeDeletesOnlyDoneDeadlinesOfPastDays) {
     const Date today = Date::fromYmd(2024, 3, 15);
     dn::test::FixedClock fixed(today, 10 * 3600 * 1000);

@@ -8,6 +8,7 @@
 #include "common/data/workspace.h"
 #include "common/dbf/structure.h"
 #include "common/schema/tables.h"
+#include "common/util/cp1252.h"
 #include "tests/support/data_folder.h"
 #include "tests/support/messages_fake.h"
 
@@ -22,6 +23,16 @@ namespace fs = std::filesystem;
 
 using dn::schema::contactFields;
 using dn::schema::deadlineFields;
+
+// A file's name in the error messages: upper-cased on Windows, where letter case
+// names the same file, and as it is elsewhere.
+inline std::string shownName(const std::string& path) {
+#ifdef _WIN32
+    return dn::upper1252(path);
+#else
+    return path;
+#endif
+}
 
 // A slot code as CODICE holds it.
 inline std::string code(int slot) {

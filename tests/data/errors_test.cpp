@@ -72,25 +72,28 @@ protected:
     int ended = 0;
 };
 
-TEST_F(ErrorsTest, EveryRowOfTheTableGivesItsMessageWithTheFileUpperCased) {
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, kNotReady, "a:/x.dbf")),
+TEST_F(ErrorsTest, EveryRowOfTheTableGivesItsMessageNamingTheFile) {
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, kNotReady, "A:/X.DBF")),
               "Disco A:/X.DBF non pronto.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, kNotFormatted, "x.dbf")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, kNotFormatted, "X.DBF")),
               "Disco X.DBF non formattato.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::WriteProtected, kWriteProtected, "x.dbf")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::WriteProtected, kWriteProtected, "X.DBF")),
               "Disco X.DBF protetto da scrittura.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, kDirectoryFull, "dir")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::Io, kDirectoryFull, "DIR")),
               "Directory DIR piena.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::DiskFull, kDiskFull, "x.dbt")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::DiskFull, kDiskFull, "X.DBT")),
               "Spazio sul disco X.DBT insufficiente.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::AccessDenied, kAccess, "x.dbf")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::AccessDenied, kAccess, "X.DBF")),
               "Impossibile accedere al file X.DBF.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::Sharing, kSharing, "x.ntx")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::Sharing, kSharing, "X.NTX")),
               "Impossibile accedere al file X.NTX.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::NotFound, kNotFound, "nodir/x.dbf")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::NotFound, kNotFound, "NODIR/X.DBF")),
               "Percorso NODIR/X.DBF non trovato.");
-    EXPECT_EQ(messageFor(fileError(FileErrorKind::NotFound, kNotFound, "x.dbf")),
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::NotFound, kNotFound, "X.DBF")),
               "Impossibile aprire il file X.DBF.");
+    // Where letter case names another file, the name is shown as it is.
+    EXPECT_EQ(messageFor(fileError(FileErrorKind::NotFound, kNotFound, "nodir/x.dbf")),
+              "Percorso " + datatest::shownName("nodir/x.dbf") + " non trovato.");
     EXPECT_EQ(messageFor([] { throw dbf::CorruptFile("SCADENZE.NTX", "bad page"); }),
               "Il file SCADENZE.NTX risulta corrotto.");
     const std::string raised =
@@ -139,7 +142,7 @@ TEST_F(ErrorsTest, RealFailuresOfFilesGiveTheirMessages) {
     EXPECT_EQ(messageFor([] { DBOPEN(false, {}, "nope"); }),
               "Impossibile aprire il file NOPE.DBF.");
     EXPECT_EQ(messageFor([] { DBOPEN(false, {}, "nodir/nope"); }),
-              "Percorso NODIR/NOPE.DBF non trovato.");
+              "Percorso " + datatest::shownName("nodir") + "/NOPE.DBF non trovato.");
     std::ofstream("BAD.DBF") << "not a table";
     EXPECT_EQ(messageFor([] { DBOPEN(false, {}, "BAD"); }), "Il file BAD.DBF risulta corrotto.");
     // An index whose stored key does not compile against the table, or gives keys of
@@ -219,7 +222,7 @@ TEST_F(ErrorsTest, AFullDiskAndAWriteProtectedDiskAreTriedForReal) {
     if (!m.ok())
         GTEST_SKIP() << m.error();
     const std::string msg = messageFor([&] { DBOPEN(false, {}, ro + "/SCADENZE"); });
-    EXPECT_EQ(msg, "Disco " + upper1252(ro) + "/SCADENZE.DBF protetto da scrittura.");
+    EXPECT_EQ(msg, "Disco " + ro + "/SCADENZE.DBF protetto da scrittura.");
     EXPECT_FALSE(USED());
 }
 

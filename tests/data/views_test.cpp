@@ -239,7 +239,8 @@ TEST_F(ViewsTest, ClearingStartsAgainAfterAFailureAndGivesUpWhenItStays) {
     DBCLEARVIEW(false);
     EXPECT_EQ(msgs.askedTexts(),
               std::vector<std::string>{"Impossibile aprire il file " +
-                                       upper1252(platform::FULLNAME("SCADENZE.NTX")) + "."});
+                                       datatest::shownName(platform::FULLNAME("SCADENZE.NTX")) +
+                                       "."});
     EXPECT_EQ(ORDNAME(), "SCADENZE");
     EXPECT_EQ(rows().size(), 7u);
 

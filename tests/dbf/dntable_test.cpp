@@ -126,4 +126,17 @@ TEST(Dntable, AHeaderLengthThatCutsTheFieldListShortIsDamageNotShiftedRecords) {
     EXPECT_EQ(dn::test::readFile(p), bytes);
 }
 
+TEST(Dntable, MessagesAreWrittenInUtf8LikeTheData) {
+    TempFolder dir;
+    const std::string p = makeContacts(dir);
+    ASSERT_EQ(dntable({"reindex", p, dir / "rubrica.ntx", "--key", "NOMINATIVO"}).status, 0);
+    std::string index = dn::test::readFile(dir / "RUBRICA.NTX");
+    index.resize(1000); // cut inside its headers: "file più corto delle sue intestazioni"
+    dn::test::writeFile(dir / "RUBRICA.NTX", index);
+    const ToolRun r = dntable({"check", p, dir / "rubrica.ntx"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("pi\xC3\xB9 corto"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("pi\xF9"), std::string::npos) << r.out;
+}
+
 #endif

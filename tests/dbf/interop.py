@@ -101,6 +101,14 @@ def write_dbf(path):
     emit(fields, [(i == 3, list(row)) for i, row in enumerate(data)])
 
 
+def write_db3(path):
+    import dbf
+    table = dbf.Table(path, 'NOME C(20); NOTE M', dbf_type='db3', codepage='cp1252')
+    table.open(dbf.READ_WRITE)
+    table.append(('Rossi Mario', 'testo del memo'))
+    table.close()
+
+
 def write_rows(path, spec, rows_path):
     import dbf
     table = dbf.Table(path, spec, dbf_type='fp', codepage='cp1252')
@@ -122,4 +130,4 @@ def write_rows(path, spec, rows_path):
 
 if __name__ == '__main__':
     {'read-dbfread': read_dbfread, 'fields-dbfread': fields_dbfread, 'read-dbf': read_dbf,
-     'write-dbf': write_dbf, 'write-rows': write_rows}[sys.argv[1]](*sys.argv[2:])
+     'write-dbf': write_dbf, 'write-rows': write_rows, 'write-db3': write_db3}[sys.argv[1]](*sys.argv[2:])

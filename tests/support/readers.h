@@ -10,7 +10,7 @@
 namespace dn::test {
 
 // What tests/dbf/interop.py prints for command ("read-dbfread", "fields-dbfread",
-// "read-dbf", "write-dbf", "write-rows") on path, with the command's further
+// "read-dbf", "write-dbf", "write-rows", "write-db3") on path, with the command's further
 // arguments; fails the test when the script fails.
 std::string interopScript(const std::string& command, const std::string& path,
                           const std::vector<std::string>& more = {});

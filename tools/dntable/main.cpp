@@ -3,7 +3,6 @@
 
 #include "common/dbf/error.h"
 #include "common/util/cp1252.h"
-#include "platform/file.h"
 
 #include <algorithm>
 #include <iostream>
@@ -67,14 +66,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::vector<std::string> args(argv + 2, argv + argc);
+    // The store's texts (file names, details, expressions) are Windows-1252 bytes;
+    // the tool writes UTF-8, messages as well as data.
     try {
         return it->run(args, std::cout, std::cerr);
     } catch (const dn::dbf::CorruptFile& e) {
-        std::cerr << dn::cp1252ToUtf8(e.message()) << " (" << e.detail() << ")\n";
-    } catch (const dn::platform::FileError& e) {
-        std::cerr << "dntable: " << e.what() << "\n";
+        std::cerr << dn::cp1252ToUtf8(e.message() + " (" + e.detail() + ")") << "\n";
     } catch (const std::exception& e) {
-        std::cerr << "dntable: " << e.what() << "\n";
+        std::cerr << "dntable: " << dn::cp1252ToUtf8(e.what()) << "\n";
     }
     return 1;
 }

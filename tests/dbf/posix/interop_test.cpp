@@ -3,6 +3,7 @@
 #include "../dbf_test_util.h"
 #include "common/dbf/table.h"
 #include "common/util/trim.h"
+#include "tests/support/files.h"
 #include "tests/support/readers.h"
 #include "tests/support/temp_folder.h"
 
@@ -177,4 +178,27 @@ TEST(Interop, AFoxProTableWrittenByPythonOpensAndReadsHereAndTakesOurWrites) {
     t.close();
     std::filesystem::rename(dir / "PYFOX.DBT", dir / "PYFOX.FPT");
     EXPECT_EQ(dn::test::interopScript("read-dbf", dir / "PYFOX.DBF"), canonicalRows(fields, rows));
+}
+
+TEST(Interop, ADbaseThreeTableWithItsMemoFileIsAFormatNotSupportedAndIsLeftAlone) {
+    TempFolder dir;
+    const std::string p = dir / "PROVA.DBF";
+    dn::test::interopScript("write-db3", p);
+    const std::string table = dn::test::readFile(p);
+    const std::string memo = dn::test::readFile(dir / "PROVA.DBT");
+    ASSERT_FALSE(memo.empty());
+    for (bool shared : {true, false}) {
+        try {
+            Table t;
+            t.open(p, {shared, false});
+            ADD_FAILURE() << "opened";
+        } catch (const CorruptFile& e) {
+            EXPECT_EQ(e.reason(), CorruptFile::Reason::Unsupported);
+            EXPECT_EQ(e.path(), dir / "PROVA.DBT");
+            EXPECT_EQ(e.message(),
+                      "Il formato del file " + (dir / "PROVA.DBT") + " non \xE8 supportato.");
+        }
+    }
+    EXPECT_EQ(dn::test::readFile(p), table);
+    EXPECT_EQ(dn::test::readFile(dir / "PROVA.DBT"), memo);
 }
