@@ -53,6 +53,33 @@ void forEachStretch(const std::vector<uint32_t>& recnos, uint32_t len, Fn fn) {
     }
 }
 
+// A record whose deletion flag is neither blank nor '*' is damage (a torn or
+// shifted write, another program's stray byte): read as live it would show, and
+// the purge would delete, what no reader of the format sees as a record.
+std::string_view checkedRecord(const std::string& path, uint32_t recno, std::string_view rec) {
+    if (rec[0] != ' ' && rec[0] != '*')
+        throw CorruptFile(path, "record " + std::to_string(recno) +
+                                    ": deletion flag neither blank nor '*'");
+    return rec;
+}
+
+// Records past the record count: a count that is too small hides them, and the
+// next append would write over them. One uncounted record is an append in
+// progress (or one cut short by a crash: the record is written before the count),
+// so it is allowed; two or more records, or a deleted one, are damage. What
+// follows the records otherwise (the end mark, padding) is no record.
+void requireNoHiddenRecords(const platform::File& f, const Structure& s, uint32_t count) {
+    const uint32_t len = s.recordLength();
+    const uint64_t end = s.headerLength() + static_cast<uint64_t>(count) * len;
+    char flags[2] = {0, 0};
+    const size_t got = f.readAt(end, flags, 1);
+    const bool second = got == 1 && f.readAt(end + len, flags + 1, 1) == 1;
+    auto isRecord = [](char c) { return c == ' ' || c == '*'; };
+    if (got == 1 && isRecord(flags[0]) &&
+        (flags[0] == '*' || (second && isRecord(flags[1]) && f.size() >= end + 2 * len)))
+        throw CorruptFile(f.path(), "records past the record count");
+}
+
 // A monotonic clock for the age of a block, read at every step of a walk: the
 // coarse clock is enough for that bound and costs a fraction of the precise one.
 int64_t steadyNs() {
@@ -160,9 +187,22 @@ void Table::open(const std::string& path, OpenOptions options) {
     if (f.readAt(0, header.data(), header.size()) < header.size())
         throw CorruptFile(p, "header shorter than its stated length");
     Structure s = Structure::parse(header, p);
-    const uint32_t count = bytes::le32(fixed + 4);
+    uint32_t count = bytes::le32(fixed + 4);
     if (s.headerLength() + static_cast<uint64_t>(count) * s.recordLength() > size)
         throw CorruptFile(p, "record count past the end of the file");
+    // Other processes may have appended since the count was read: a count that has
+    // grown meanwhile is checked again.
+    for (int tries = 0;; ++tries) {
+        try {
+            requireNoHiddenRecords(f, s, count);
+            break;
+        } catch (const CorruptFile&) {
+            char now[4];
+            if (tries == 3 || f.readAt(4, now, 4) < 4 || bytes::le32(now) <= count)
+                throw;
+            count = bytes::le32(now);
+        }
+    }
     MemoFile memo;
     std::string memoPath;
     if (s.hasMemo()) {
@@ -322,6 +362,7 @@ std::string Table::readRecord(uint32_t recno) {
     const uint64_t at = structure_.headerLength() + static_cast<uint64_t>(recno - 1) * len;
     if (file_.readAt(at, rec.data(), len) < len)
         throw CorruptFile(path_, "record " + std::to_string(recno) + " past the end of the file");
+    checkedRecord(path_, recno, rec);
     return rec;
 }
 
@@ -350,6 +391,7 @@ bool Table::fromAhead(uint32_t recno) {
         return false;
     const uint32_t len = structure_.recordLength();
     buffer_.assign(ahead_.bytes, static_cast<size_t>(recno - ahead_.first) * len, len);
+    checkedRecord(path_, recno, buffer_);
     return true;
 }
 
@@ -446,8 +488,14 @@ Value Table::valueOf(std::string_view record, int field) const {
     switch (f.type) {
     case FieldType::Character:
         return Value(std::string(b));
-    case FieldType::Date:
-        return Value(Date::fromDtos(b));
+    case FieldType::Date: {
+        const Date d = Date::fromDtos(b);
+        // Empty is 8 blanks (or zeros, or NULs, as some writers leave it); any other
+        // text that is no date is damage, never read as the empty date.
+        if (d.isEmpty() && b.find_first_not_of(std::string_view(" 0\0", 3)) != b.npos)
+            throw CorruptFile(path_, "field " + f.name + " holds no date: " + std::string(b));
+        return Value(d);
+    }
     case FieldType::Numeric: {
         char tmp[40];
         const size_t n = std::min<size_t>(b.size(), sizeof tmp - 1);
@@ -778,7 +826,9 @@ void Table::scan(uint32_t first, uint32_t last,
         if (file_.readAt(at, chunk.data(), chunk.size()) < chunk.size())
             throw CorruptFile(path_, "records past the end of the file");
         for (uint32_t i = 0; i < n; ++i)
-            fn(r + i, std::string_view(chunk).substr(static_cast<size_t>(i) * len, len));
+            fn(r + i,
+               checkedRecord(path_, r + i,
+                             std::string_view(chunk).substr(static_cast<size_t>(i) * len, len)));
         if (last - r < n)
             break;
         r += n;
@@ -805,8 +855,9 @@ void Table::scanRecords(std::vector<uint32_t> recnos,
         if (file_.readAt(at, block.data(), block.size()) < block.size())
             throw CorruptFile(path_, "records past the end of the file");
         for (; i < j; ++i)
-            fn(recnos[i],
-               std::string_view(block).substr(static_cast<size_t>(recnos[i] - first) * len, len));
+            fn(recnos[i], checkedRecord(path_, recnos[i],
+                                        std::string_view(block).substr(
+                                            static_cast<size_t>(recnos[i] - first) * len, len)));
     });
 }
 
