@@ -154,7 +154,7 @@ TEST_F(ErrorsTest, RealFailuresOfFilesGiveTheirMessages) {
     const std::string good = dn::test::readFile("CODICI.NTX");
     const size_t key = good.find("CODICE");
     ASSERT_NE(key, std::string::npos);
-    for (const std::string& other : {"XODICE", "ORA   "}) {
+    for (const char* other : {"XODICE", "ORA   "}) {
         std::string bytes = good;
         bytes.replace(key, 6, other);
         dn::test::writeFile("CODICI.NTX", bytes);
