@@ -74,7 +74,8 @@ bool ensureIndex(const std::string& name, const std::string& keyText, const data
         return false;
     if (!damaged)
         return true;
-    platform::removeFile(index);
+    // The damaged file is left in place until the rebuild holds the table alone:
+    // other instances may still have it open, and the new file replaces it whole.
     if (rebuilt)
         rebuilt->push_back(index);
     return rebuildIndex(name, keyText, key, false);

@@ -219,6 +219,16 @@ TEST_F(StartupTest, HandEditedConfigurationIsLoadedAndWrittenBackInPlace) {
     EXPECT_EQ(config::variables().text("CFG_NM01"), "Rossi");
 }
 
+// The deadline index's root page loses its mark: the header no longer points at a
+// root, which opening the index reports as damage.
+void unmarkIndexRoot(const std::string& path) {
+    std::string bytes = readFile(path);
+    const uint32_t root = dbf::cdx::getLe32(reinterpret_cast<const uint8_t*>(bytes.data()) +
+                                            dbf::cdx::kTagHeaderOffset);
+    bytes[root] = static_cast<char>(bytes[root] & ~dbf::cdx::kAttrRoot);
+    writeFile(path, bytes);
+}
+
 TEST_F(StartupTest, ADamagedIndexIsRebuiltOnceWithANoticeBeforeThePurgeUsesIt) {
     const Date today = Date::fromYmd(2024, 3, 15);
     dn::test::FixedClock fixed(today, 10 * 3600 * 1000);
@@ -226,12 +236,7 @@ TEST_F(StartupTest, ADamagedIndexIsRebuiltOnceWithANoticeBeforeThePurgeUsesIt) {
     addDeadlines({{1, today, "", false, "aperta"},
                   {2, today.addDays(-2), "", true, "fatta prima"},
                   {4, today.addDays(5), "", false, "dopo"}});
-    // The root page loses its mark: the header no longer points at a root.
-    std::string bytes = readFile(file("SCADENZE.NTX"));
-    const uint32_t root = dbf::cdx::getLe32(reinterpret_cast<const uint8_t*>(bytes.data()) +
-                                            dbf::cdx::kTagHeaderOffset);
-    bytes[root] = static_cast<char>(bytes[root] & ~dbf::cdx::kAttrRoot);
-    writeFile(file("SCADENZE.NTX"), bytes);
+    unmarkIndexRoot(file("SCADENZE.NTX"));
 
     restart();
     ASSERT_TRUE(app::MAIN());
@@ -247,6 +252,29 @@ TEST_F(StartupTest, ADamagedIndexIsRebuiltOnceWithANoticeBeforeThePurgeUsesIt) {
     restart();
     ASSERT_TRUE(app::MAIN());
     EXPECT_EQ(messages_.asked.size(), 1u);
+}
+
+// Another instance still has the table (and the damaged index) open: the file stays
+// where it is until the rebuild has the table alone, and is then replaced whole.
+TEST_F(StartupTest, ADamagedIndexStaysInPlaceUntilTheRebuildHasTheTableAlone) {
+    ASSERT_TRUE(app::MAIN());
+    unmarkIndexRoot(file("SCADENZE.NTX"));
+    restart();
+    auto other = std::make_unique<dbf::Table>();
+    other->open(file("SCADENZE.DBF"), {true, true});
+    bool presentWhileShared = false;
+    messages_.onWait = [&](const std::string&) {
+        if (!other)
+            return;
+        presentWhileShared = std::filesystem::exists(file("SCADENZE.NTX"));
+        other.reset();
+    };
+    ASSERT_TRUE(app::MAIN());
+    EXPECT_FALSE(other) << "the rebuild waited for the other open";
+    EXPECT_TRUE(presentWhileShared);
+    EXPECT_EQ(messages_.askedTexts(),
+              std::vector<std::string>{app::rebuiltIndexNotice("SCADENZE.NTX")});
+    EXPECT_EQ(dbf::IndexFile::open(file("SCADENZE.NTX"), false).count(), 0u);
 }
 
 TEST_F(StartupTest, ATableOfAnotherStructureEndsTheStartWithTheFileMessage) {
